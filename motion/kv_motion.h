@@ -1,0 +1,77 @@
+#pragma once
+// The motion of a clip, apart from the skeleton: a list of motions (one per
+// joint with channels), each a list of named channel functions of time.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kv_node.h"
+
+namespace Kvat {
+namespace Motion {
+
+// A function of time in seconds.
+class FinctionBase {
+ public:
+  virtual ~FinctionBase() = default;
+  virtual double valueAt(double time) const;
+};
+
+class Function : public FinctionBase {};
+
+// Samples taken every 1/30 s, linearly interpolated and held at both ends.
+class FxPlot : public Function {
+ public:
+  static constexpr double kSamplingInterval = 1.0 / 30.0;
+
+  explicit FxPlot(std::size_t capacity = 0);
+
+  void appendSample(double value) { m_vdSample.push_back(value); }
+  double valueAt(double time) const override;
+
+  double interval() const { return m_dInterval; }
+  const std::vector<double>& samples() const { return m_vdSample; }
+
+ private:
+  double m_dInterval = kSamplingInterval;
+  std::vector<double> m_vdSample;
+};
+
+// One channel: its name as written in the file and its function (owned).
+class Fx : public Named {
+ public:
+  Fx(const std::string& name, FxPlot* pFunction) : Named(name), m_pFunction(pFunction) {}
+  FxPlot* function() const { return m_pFunction.get(); }
+
+ private:
+  std::unique_ptr<FxPlot> m_pFunction;
+};
+
+// The channels of one joint, in channel order (owned).
+class Motion : public Named {
+ public:
+  explicit Motion(const std::string& name) : Named(name) {}
+  void append(Fx* pFx) { m_vFx.emplace_back(pFx); }
+  std::size_t count() const { return m_vFx.size(); }
+  Fx* fx(std::size_t index) const { return m_vFx[index].get(); }
+  std::vector<Fx*> fxList() const;
+
+ private:
+  std::vector<std::unique_ptr<Fx>> m_vFx;
+};
+
+// The motions of a clip, in the order they were added (owned).
+class MotionList : public Named {
+ public:
+  MotionList() = default;
+  void append(Motion* pMotion) { m_vMotion.emplace_back(pMotion); }
+  std::size_t count() const { return m_vMotion.size(); }
+  Motion* motion(std::size_t index) const { return m_vMotion[index].get(); }
+
+ private:
+  std::vector<std::unique_ptr<Motion>> m_vMotion;
+};
+
+}  // namespace Motion
+}  // namespace Kvat
