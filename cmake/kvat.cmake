@@ -13,7 +13,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/bvh/bvh_grammar.y)
   flex_target(BvhScanner bvh/bvh_scanner.l ${BVH_GEN}/bvh_scanner.cpp
               DEFINES_FILE ${BVH_GEN}/bvh_scanner.hpp)
   add_flex_bison_dependency(BvhScanner BvhGrammar)
-  list(APPEND KVAT_SOURCES bvh/attribute_bvh.cpp bvh/bvh_root.cpp
+  list(APPEND KVAT_SOURCES bvh/attribute_bvh.cpp bvh/bvh_root.cpp bvh/bvh_tokens.cpp
        ${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS})
   # Generated code gets a lighter warning set than ours.
   set_source_files_properties(${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS}

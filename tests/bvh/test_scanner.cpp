@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bvh_test_util.h"
+#include "bvh_tokens.h"
+
+using Kvat::Bvh::Token;
+using Kvat::Bvh::TokenStream;
+
+namespace {
+
+enum Code {
+  HIERARCHY = 260, ROOT, OFFSET, CHANNELS, JOINT, END, MOTION, FRAMES, FRAME, TIME,
+  IDENT = 273, INTEGER, REAL, STRING
+};
+
+struct Scan {
+  TokenStream stream;
+  std::string echoed;
+};
+
+Scan scan(const std::string& text) {
+  Scan s;
+  const std::string path = bvhtest::writeTemp("scan.bvh", text);
+  s.echoed = bvhtest::capture([&] {
+               std::FILE* f = std::fopen(path.c_str(), "r");
+               ASSERT_NE(f, nullptr);
+               s.stream = Kvat::Bvh::scanTokens(f);
+               std::fclose(f);
+             }).out;
+  return s;
+}
+
+// A compact rendering of a token stream: keywords by name, characters quoted,
+// values after a colon. Makes expected streams readable in a table.
+std::string render(const std::vector<Token>& tokens) {
+  static const char* const kKeywords[] = {"HIERARCHY", "ROOT",   "OFFSET", "CHANNELS", "JOINT",
+                                          "END",       "MOTION", "FRAMES", "FRAME",    "TIME"};
+  std::string out;
+  char buf[64];
+  for (const Token& t : tokens) {
+    if (!out.empty()) out += ' ';
+    if (t.code >= HIERARCHY && t.code <= TIME) {
+      out += kKeywords[t.code - HIERARCHY];
+    } else if (t.code == INTEGER) {
+      std::snprintf(buf, sizeof buf, "I:%d", t.integer);
+      out += buf;
+    } else if (t.code == REAL) {
+      std::snprintf(buf, sizeof buf, "R:%g", t.real);
+      out += buf;
+    } else if (t.code == IDENT) {
+      out += "N:" + t.text;
+    } else if (t.code == STRING) {
+      out += "S:" + t.text;
+    } else if (t.code == '\n') {
+      out += "'\\n'";
+    } else {
+      out += '\'';
+      out += static_cast<char>(t.code);
+      out += '\'';
+    }
+  }
+  return out;
+}
+
+struct LexCase {
+  const char* input;
+  const char* tokens;
+  const char* echoed;
+};
+
+TEST(BvhScanner, TokenRules) {
+  const LexCase cases[] = {
+      // numbers and signs
+      {"-12", "I:-12", ""},
+      {"- 12", "'-' I:12", ""},
+      {"+5", "'+' I:5", ""},
+      {"0x1A 0Xff", "I:26 I:255", ""},
+      {"0x1G", "N:0x1G", ""},
+      {".5 5. -0.25e-2 2.5E+1F", "R:0.5 R:5 R:-0.0025 R:25", ""},
+      {"1.5d", "R:1.5 N:d", ""},
+      {"1e5 12abc", "N:1e5 N:12abc", ""},
+      {"L_Hip.001", "N:L_Hip R:0.001", ""},
+      {"L_Hip:1", "N:L_Hip I:1", ":"},
+      {"2147483648", "I:-2147483648", ""},
+      // keywords are whole names
+      {"HIERARCHYX ROOTS MOTIONS Frames Frame Time", "N:HIERARCHYX N:ROOTS N:MOTIONS N:Frames N:Frame N:Time", ""},
+      {"End Site", "END N:Site", ""},
+      {"HIERARCHY ROOT OFFSET CHANNELS JOINT", "HIERARCHY ROOT OFFSET CHANNELS JOINT", ""},
+      {"{ } ; , * ", "'{' '}' ';' ',' '*'", ""},
+      {"a#b", "N:a N:b", "#"},
+      // the motion condition
+      {"MOTION\nFrames: 2\nFrame Time: 0.5\n", "MOTION '\\n' FRAMES ':' I:2 '\\n' FRAME TIME ':' R:0.5 '\\n'", ""},
+      {"ROOT\nMOTION\n", "ROOT MOTION '\\n'", ""},
+      {"MOTION { 1 }", "MOTION I:1", "{}"},
+      {"MOTION\n- 1 -2 End x", "MOTION '\\n' I:1 I:-2 N:End N:x", "-"},
+      {"MOTION\nHIERARCHY\n{", "MOTION '\\n' HIERARCHY '{'", ""},
+      {"MOTION /* x */", "MOTION N:x", "/**/"},
+      // strings
+      {"\"a\\tb\\x41\\101\\q\\\"\"", "S:a\tbAAq\"", ""},
+      {"\"\\x4a9\" \"\\7777\"", "S:J9 S:\xff" "7", ""},
+      {"\"one\\\ntwo\"", "S:onetwo", ""},
+      {"\"open\nROOT", "ROOT", "ERROR: Unterminated string\n"},
+      {"\"never closed", "", "ERROR: EOF in string\nERROR: EOF in STRING\n"},
+      // comments
+      {"/* a\n * b **/ROOT", "ROOT", ""},
+      {"/* ** / * */ JOINT", "JOINT", ""},
+      {"/* open", "", "ERROR: EOF in comment\n"},
+      // line ends
+      {"ROOT\r\nJOINT\r\n", "ROOT JOINT", ""},
+      {"ROOT\rJOINT", "ROOT JOINT", "\r"},
+  };
+  for (const LexCase& c : cases) {
+    const Scan s = scan(c.input);
+    EXPECT_EQ(render(s.stream.tokens), c.tokens) << "input: " << c.input;
+    EXPECT_EQ(s.echoed, c.echoed) << "input: " << c.input;
+  }
+}
+
+TEST(BvhScanner, CountsLinesInEveryCondition) {
+  struct Case { const char* input; int lines; };
+  const Case cases[] = {
+      {"", 0},
+      {"ROOT\nJOINT\n\n", 3},
+      {"a\r\nb\r\nc", 2},
+      {"/* 1\n2\n*\n*/ x\n", 4},
+      {"\"a\\\nb\nc", 2},
+      {"MOTION\n1 2\n3\n", 3},
+  };
+  for (const Case& c : cases) EXPECT_EQ(scan(c.input).stream.lines, c.lines) << c.input;
+}
+
+TEST(BvhScanner, EndOfStringEndsTheStream) {
+  // After an unfinished string the next token is the end, whatever follows.
+  const Scan s = scan("ROOT \"abc");
+  EXPECT_EQ(render(s.stream.tokens), "ROOT");
+}
+
+TEST(BvhScanner, LongTokensGrowTheBuffer) {
+  const std::string name(40000, 'n');
+  const Scan s = scan("ROOT " + name + " JOINT");
+  ASSERT_EQ(s.stream.tokens.size(), 3u);
+  EXPECT_EQ(s.stream.tokens[1].text, name);
+  EXPECT_EQ(s.stream.tokens[2].code, JOINT);
+}
+
+TEST(BvhScanner, FailedReadEndsTheScanOnly) {
+  // A folder opens for reading on this platform but every read fails.
+  const std::string dir = ::testing::TempDir();
+  const bvhtest::Output o = bvhtest::capture([&] {
+    std::FILE* f = std::fopen(dir.c_str(), "r");
+    if (!f) return;
+    EXPECT_TRUE(Kvat::Bvh::scanTokens(f).tokens.empty());
+    std::fclose(f);
+  });
+  if (o.err.empty()) GTEST_SKIP() << "folders cannot be opened as files here";
+  EXPECT_EQ(o.err, "input in flex scanner failed\n");
+}
+
+}  // namespace
