@@ -1,0 +1,80 @@
+#include "reader_output.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace boneplay {
+
+namespace {
+
+void redirect(int fd, int& saved, int& file) {
+  char path[] = "/tmp/boneplay-readerXXXXXX";
+  file = mkstemp(path);
+  if (file < 0) return;
+  unlink(path);
+  saved = dup(fd);
+  if (saved < 0 || dup2(file, fd) < 0) {
+    close(file);
+    file = -1;
+  }
+}
+
+std::string restore(int fd, int saved, int file) {
+  std::string text;
+  if (file < 0) return text;
+  dup2(saved, fd);
+  close(saved);
+  if (lseek(file, 0, SEEK_SET) == 0) {
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(file, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
+  }
+  close(file);
+  return text;
+}
+
+}  // namespace
+
+ReaderOutputCapture::ReaderOutputCapture() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  m_out.fd = 1;
+  m_err.fd = 2;
+  redirect(m_out.fd, m_out.saved, m_out.file);
+  redirect(m_err.fd, m_err.saved, m_err.file);
+}
+
+ReaderOutputCapture::~ReaderOutputCapture() {
+  if (!m_bDone) finish();
+}
+
+ReaderOutput ReaderOutputCapture::finish() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  m_bDone = true;
+  ReaderOutput o;
+  o.out = restore(m_out.fd, m_out.saved, m_out.file);
+  o.err = restore(m_err.fd, m_err.saved, m_err.file);
+  m_out.file = m_err.file = -1;
+  return o;
+}
+
+std::string summariseDiagnostics(const ReaderOutput& output) {
+  std::istringstream lines(output.out);
+  std::string line, first;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    const std::size_t at = line.find("ERROR: ");
+    if (at == std::string::npos) continue;
+    if (count++ == 0) first = line.substr(at + 7);
+  }
+  if (count == 0) return "";
+  std::string s = "the reader reported \"" + first + "\"";
+  if (count > 1) s += " and " + std::to_string(count - 1) + " more";
+  return s + "; what was read before it is shown (--verbose prints the reader's diagnostics)";
+}
+
+}  // namespace boneplay
