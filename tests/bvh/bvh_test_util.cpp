@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 
 namespace bvhtest {
 
 std::string writeTemp(const std::string& name, const std::string& content) {
-  const std::string path = ::testing::TempDir() + "boneplay_" + name;
+  // Tests run in parallel processes: keep each one's files apart.
+  const std::string path = ::testing::TempDir() + "boneplay_" + std::to_string(getpid()) + "_" + name;
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f << content;
   return path;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -18,9 +19,14 @@ std::string slurp(const std::string& path) {
 }
 }  // namespace
 
+// Tests run in parallel processes: keep each one's files apart.
+std::string tempPath(const std::string& name) {
+  return ::testing::TempDir() + "boneplay_cli_" + std::to_string(getpid()) + "_" + name;
+}
+
 Run boneplay(const std::string& args) {
-  const std::string out = ::testing::TempDir() + "cli_out.txt";
-  const std::string err = ::testing::TempDir() + "cli_err.txt";
+  const std::string out = tempPath("out.txt");
+  const std::string err = tempPath("err.txt");
   const std::string cmd = std::string("'") + BONEPLAY_EXE + "' " + args + " >'" + out + "' 2>'" + err + "'";
   Run r;
   const int raw = std::system(cmd.c_str());
@@ -31,7 +37,7 @@ Run boneplay(const std::string& args) {
 }
 
 std::string writeTemp(const std::string& name, const std::string& content) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = tempPath(name);
   std::ofstream(path, std::ios::binary) << content;
   return path;
 }
