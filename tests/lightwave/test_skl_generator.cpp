@@ -42,18 +42,6 @@ class GeneratorTest : public HostTest {
   }
 };
 
-TEST_F(GeneratorTest, NameListsAreTheRigsChains) {
-  startHost(R"({"items": []})");
-  const lw_skl_generator generator(itemInfo());
-  EXPECT_EQ(generator.spineNames(),
-            (std::vector<std::string>{"Root", "SpineNull", "Spine1", "Spine2", "Spine3", "NeckNull",
-                                      "Neck", "Head", "HeadEff"}));
-  EXPECT_EQ(generator.leftArmNames(), RigOutline::kLeftArm);
-  EXPECT_EQ(generator.rightArmNames(), RigOutline::kRightArm);
-  EXPECT_EQ(generator.leftLegNames(), RigOutline::kLeftLeg);
-  EXPECT_EQ(generator.rightLegNames(), RigOutline::kRightLeg);
-}
-
 TEST_F(GeneratorTest, RigSampleGivesTheWholeRig) {
   startRigSample();
   EXPECT_EQ(build("Figure"), RigOutline::fullRig());
