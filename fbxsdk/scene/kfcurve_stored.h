@@ -1,0 +1,44 @@
+#ifndef FBXSDK_SCENE_KFCURVE_STORED_H
+#define FBXSDK_SCENE_KFCURVE_STORED_H
+
+#include <cstdint>
+#include <vector>
+
+#include "fbxsdk/core/kstring.h"
+#include "fbxsdk/scene/kfcurve.h"
+
+// One value of a curve's stored "Key" list, as the file container split it:
+// an integer (key times), a number, or a text (the letters).
+struct KFCurveStoredValue {
+  enum EType { eINTEGER, eREAL, eTEXT };
+
+  EType m_eType = eINTEGER;
+  int64_t m_llInteger = 0;
+  double m_dReal = 0.0;
+  KString m_xText;
+
+  static KFCurveStoredValue Integer(int64_t llValue);
+  static KFCurveStoredValue Real(double dValue);
+  static KFCurveStoredValue Text(const char* pszText);
+};
+
+struct KFCurveStoredResult {
+  int m_iKeysRead = 0;   // keys found in the list, bad ones included
+  int m_iKeysKept = 0;   // keys now on the curve
+  bool m_bComplete = true;  // false when a letter left the rest of the list unreadable
+};
+
+// Replaces the keys of xCurve by those of a stored "Key" list written with
+// key encoding version iKeyVersion ("KeyVer"). Keys whose values have the
+// wrong type, whose time is not later than the previous kept key's, or whose
+// time is the smallest time value are dropped once the list is read. An
+// unknown interpolation or tangent letter leaves the length of its key
+// unknown: reading stops there and the keys before it are kept.
+KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
+                                          const std::vector<KFCurveStoredValue>& xValues);
+
+// Extrapolation mode of a stored "Type" letter: "C", "R", "M", "K"; any other
+// letter gives mode 0.
+int KFCurveExtrapolationFromLetter(const char* pszLetter);
+
+#endif

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fbxsdk/scene/kfcurve_stored.h"
+
+namespace {
+
+using V = KFCurveStoredValue;
+constexpr int64_t kSecond = 46186158000LL;
+
+V I(int64_t llValue) { return V::Integer(llValue); }
+V R(double dValue) { return V::Real(dValue); }
+V T(const char* pszText) { return V::Text(pszText); }
+
+}  // namespace
+
+TEST(KFCurveStored, KeyKinds) {
+  const std::vector<V> xValues = {
+      I(0 * kSecond), R(1.5), T("C"), T("n"),                              // next-key constant
+      I(1 * kSecond), I(2), T("L"),                                        // linear, integer value
+      I(2 * kSecond), R(3), T("U"), T("s"), R(0.5), R(-0.5), T("r"), R(0.6),  // user, right weighted
+      I(3 * kSecond), R(4), T("U"), T("T"), R(0.1), R(0.2), R(0.3),         // TCB, upper case letter
+      I(4 * kSecond), R(5), T("U"), T("b"), R(1), R(2), T("a"), R(0.2), R(0.7),
+      I(5 * kSecond), R(6), T("Z"), T("x"),                                // standard constant
+  };
+  KFCurve xCurve;
+  const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4005, xValues);
+  EXPECT_TRUE(xResult.m_bComplete);
+  EXPECT_EQ(xResult.m_iKeysRead, 6);
+  ASSERT_EQ(xResult.m_iKeysKept, 6);
+  ASSERT_EQ(xCurve.KeyGetCount(), 6);
+  EXPECT_EQ(xCurve.KeyGet(0).GetFlags(), KFCURVE_INTERPOLATION_CONSTANT | KFCURVE_CONSTANT_NEXT);
+  EXPECT_EQ(xCurve.KeyGet(0).GetValue(), 1.5f);
+  EXPECT_EQ(xCurve.KeyGet(1).GetInterpolation(), KFCURVE_INTERPOLATION_LINEAR);
+  EXPECT_EQ(xCurve.KeyGet(1).GetValue(), 2.0f);
+  const KFCurveKey& xUser = xCurve.KeyGet(2);
+  EXPECT_EQ(xUser.GetTangentMode(), KFCURVE_TANGEANT_USER);
+  EXPECT_EQ(xUser.GetDataFloat(1), -0.5f);
+  EXPECT_EQ(xUser.GetTangentWeightMode(), KFCURVE_WEIGHTED_RIGHT);
+  EXPECT_NEAR(xUser.GetRightTangentWeight(), 0.6f, 2e-4);
+  EXPECT_TRUE(xCurve.KeyGet(3).IsTCB());
+  EXPECT_FLOAT_EQ(xCurve.KeyGet(3).GetDataFloat(KFCURVEKEY_TCB_BIAS), 0.3f);
+  const KFCurveKey& xBroken = xCurve.KeyGet(4);
+  EXPECT_EQ(xBroken.GetTangentMode(), KFCURVE_TANGEANT_BREAK);
+  EXPECT_EQ(xBroken.GetTangentWeightMode(), KFCURVE_WEIGHTED_RIGHT | KFCURVE_WEIGHTED_NEXT_LEFT);
+  EXPECT_NEAR(xBroken.GetNextLeftTangentWeight(), 0.7f, 2e-4);
+  EXPECT_EQ(xCurve.KeyGet(5).GetFlags(), KFCURVE_INTERPOLATION_CONSTANT);
+}
+
+TEST(KFCurveStored, AutoTangentLettersByVersion) {
+  struct Case {
+    const char* m_pszName;
+    int m_iVersion;
+    std::vector<V> m_xSecondKey;  // after time and value
+    uint32_t m_uTangent;
+    float m_fD0, m_fD1;
+    bool m_bPreviousNextLeftWeighted;  // after reading
+  };
+  const Case acCases[] = {
+      {"a at 4000 reads the next-left parameter", 4000, {T("U"), T("a"), R(30)}, KFCURVE_TANGEANT_AUTO, 0, 30, true},
+      {"a at 4001", 4001, {T("U"), T("a")}, KFCURVE_TANGEANT_AUTO, 0, 0, true},
+      {"a at 4002 unweights the previous key", 4002, {T("U"), T("a")}, KFCURVE_TANGEANT_AUTO, 0, 0, false},
+      {"d before 4002 has no weight letter", 4001, {T("U"), T("d"), R(12)}, KFCURVE_TANGEANT_AUTO, 0, 12, true},
+      {"d at 4002", 4002, {T("U"), T("d"), R(12), T("n")}, KFCURVE_TANGEANT_AUTO, 0, 12, false},
+      {"p with opposite parameters stays auto", 4004, {T("U"), T("p"), R(-20), R(5), T("n")}, KFCURVE_TANGEANT_AUTO,
+       -20, 5, true},
+      {"p with others breaks", 4004, {T("U"), T("p"), R(-19), R(5), T("n")}, KFCURVE_TANGEANT_AUTO_BREAK, -19, 5,
+       true},
+      {"q", 4004, {T("U"), T("Q"), R(1), R(2), T("n")}, KFCURVE_TANGEANT_AUTO_BREAK, 1, 2, true},
+      {"s before 4002", 4001, {T("U"), T("s"), R(1), R(2)}, KFCURVE_TANGEANT_USER, 1, 2, true},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszName);
+    // First key: user with next-left slope 20 and both sides weighted.
+    std::vector<V> xValues = {I(0), R(0), T("U"), T("s"), R(0), R(20)};
+    if (c.m_iVersion >= 4002) {
+      xValues.insert(xValues.end(), {T("a"), R(0.5), R(0.5)});
+    }
+    xValues.insert(xValues.end(), {I(kSecond), R(1)});
+    xValues.insert(xValues.end(), c.m_xSecondKey.begin(), c.m_xSecondKey.end());
+    xValues.insert(xValues.end(), {I(2 * kSecond), R(2), T("L")});
+    KFCurve xCurve;
+    const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, c.m_iVersion, xValues);
+    ASSERT_EQ(xResult.m_iKeysKept, 3);
+    if (c.m_iVersion < 4002) {
+      xCurve.KeySetTangentWeightMode(0, KFCURVE_WEIGHTED_NEXT_LEFT);  // so the flag can be observed
+    }
+    const KFCurveKey& xKey = xCurve.KeyGet(1);
+    EXPECT_EQ(xKey.GetTangentMode(), c.m_uTangent);
+    EXPECT_EQ(xKey.GetDataFloat(0), c.m_fD0);
+    EXPECT_EQ(xKey.GetDataFloat(1), c.m_fD1);
+    EXPECT_EQ((xCurve.KeyGet(0).GetTangentWeightMode() & KFCURVE_WEIGHTED_NEXT_LEFT) != 0,
+              c.m_bPreviousNextLeftWeighted);
+    EXPECT_EQ(xCurve.KeyGet(2).GetInterpolation(), KFCURVE_INTERPOLATION_LINEAR);
+  }
+}
+
+TEST(KFCurveStored, ConstantModeLetterOnlyFrom4004) {
+  const std::vector<V> xValues = {I(0), R(1), T("C"), I(kSecond), R(2), T("A")};
+  KFCurve xCurve;
+  EXPECT_EQ(KFCurveReadStoredKeys(xCurve, 4003, xValues).m_iKeysKept, 2);
+  KFCurve xLater;
+  // At 4004 the next time would be taken as the mode letter: a type mismatch.
+  const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xLater, 4004, xValues);
+  EXPECT_EQ(xResult.m_iKeysKept, 0);
+}
+
+TEST(KFCurveStored, BadKeysAreDropped) {
+  const std::vector<V> xValues = {
+      I(kSecond), R(1), T("L"),
+      I(kSecond), R(2), T("L"),          // same time as the previous key
+      I(INT64_MIN), R(3), T("L"),        // the smallest time
+      I(3 * kSecond), T("x"), T("L"),    // value is not a number
+      I(4 * kSecond), R(5), T("LL"),     // not a single letter: unknown layout
+      I(5 * kSecond), R(6), T("L"),
+  };
+  KFCurve xCurve;
+  xCurve.KeyAppend(KTime(-5), 9.0f);  // replaced
+  const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4005, xValues);
+  EXPECT_FALSE(xResult.m_bComplete);
+  EXPECT_EQ(xResult.m_iKeysRead, 5);
+  ASSERT_EQ(xResult.m_iKeysKept, 1);
+  EXPECT_EQ(xCurve.KeyGet(0).GetValue(), 1.0f);
+
+  // A bad key does not shift the ones after it; a truncated key is dropped.
+  const std::vector<V> xShort = {I(kSecond), T("oops"), T("L"), I(2 * kSecond), R(2), T("L"), I(3 * kSecond)};
+  const KFCurveStoredResult xShortResult = KFCurveReadStoredKeys(xCurve, 4005, xShort);
+  ASSERT_EQ(xShortResult.m_iKeysKept, 1);
+  EXPECT_EQ(xCurve.KeyGet(0).GetTime(), KTime(2 * kSecond));
+  // An unknown tangent letter stops reading too.
+  const std::vector<V> xTangent = {I(0), R(0), T("U"), T("k"), I(kSecond), R(1), T("L")};
+  EXPECT_FALSE(KFCurveReadStoredKeys(xCurve, 4005, xTangent).m_bComplete);
+  EXPECT_EQ(xCurve.KeyGetCount(), 0);
+}
+
+TEST(KFCurveStored, ExtrapolationLetters) {
+  struct Case {
+    const char* m_pszLetter;
+    int m_iMode;
+  };
+  const Case acCases[] = {{"C", 1}, {"R", 2}, {"M", 3}, {"K", 4}, {"k", 0}, {"X", 0}, {"CC", 0}, {"", 0}, {nullptr, 0}};
+  for (const Case& c : acCases) EXPECT_EQ(KFCurveExtrapolationFromLetter(c.m_pszLetter), c.m_iMode);
+}
