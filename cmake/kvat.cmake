@@ -3,6 +3,7 @@
 set(KVAT_SOURCES
   scene/kv_matrix.cpp
   scene/kv_node.cpp
+  scene/kv_item_transform.cpp
   motion/kv_motion.cpp)
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/bvh/bvh_grammar.y)

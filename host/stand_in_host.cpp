@@ -91,6 +91,8 @@ void* StandInHost::global(const char* serviceName, int) {
     if (name == LWITEMINFO_GLOBAL) return const_cast<LWItemInfo*>(host->itemInfo());
     if (name == LWMESSAGEFUNCS_GLOBAL) return const_cast<LWMessageFuncs*>(host->messageFuncs());
     if (name == LWCOMMANDINTERFACE_GLOBAL) return reinterpret_cast<void*>(&StandInHost::command);
+    auto extra = host->m_mapExtra.find(name);
+    if (extra != host->m_mapExtra.end()) return extra->second;
   } catch (...) {
   }
   return nullptr;

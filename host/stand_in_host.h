@@ -7,6 +7,7 @@
 // host interface has them, so they reach the host object through one
 // process-wide "current host": the most recently constructed one still alive.
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ class StandInHost {
   const ItemScene& scene() const { return m_xScene; }
   void setScene(ItemScene scene) { m_xScene = std::move(scene); }
 
+  // Offers a further service under its global name (the panel service, say).
+  void provide(const std::string& name, void* service) { m_mapExtra[name] = service; }
+
   // A switched-off service looks missing: the global function returns null.
   void disableService(const std::string& name) { m_setDisabled.insert(name); }
   void enableService(const std::string& name) { m_setDisabled.erase(name); }
@@ -68,6 +72,7 @@ class StandInHost {
 
   ItemScene m_xScene;
   std::set<std::string> m_setDisabled;
+  std::map<std::string, void*> m_mapExtra;
   bool m_bEcho = false;
   int m_iCommandResult = 1;
   std::vector<std::string> m_vsRequests;

@@ -59,9 +59,7 @@ void CustomObjectInstance::copyFrom(const CustomObjectInstance& source) {
   m_xHostServices = source.m_xHostServices;
 }
 
-void CustomObjectInstance::newTime(double time) {
-  if (!m_pRoot) return;
-  m_dTime = time;
+void CustomObjectInstance::placeInItemSpace(double time) {
   Matrix4 world;
   world.setIdentity();
   if (const LWItemInfo* itemInfo = Module::itemInfo())
@@ -69,6 +67,12 @@ void CustomObjectInstance::newTime(double time) {
   // A singular matrix (an item scaled to 0) stays as it is.
   world.invert();
   m_pRoot->rootMatrix() = world;
+}
+
+void CustomObjectInstance::newTime(double time) {
+  if (!m_pRoot) return;
+  m_dTime = time;
+  placeInItemSpace(time);
   m_pRoot->evaluate(time);
 }
 
@@ -96,6 +100,10 @@ void CustomObjectInstance::adoptSkeleton(std::unique_ptr<Secne::Root> pRoot, Sta
   if (!m_pRoot) return;
   m_iStateCode = stateCode;
   m_pRoot->setScale(Vector3(m_dScale, m_dScale, m_dScale));
+  // A new root's matrix is all zero, which would fold the whole pose into
+  // one point until the host's next time step: place it in the item's space
+  // as that step would.
+  placeInItemSpace(m_dTime);
   m_pRoot->evaluate(kLoadedPoseTime);
   m_xHostServices.sendCommand(kRefreshCommand);
 }

@@ -48,6 +48,10 @@ class CustomObjectInstance {
   void adoptSkeleton(std::unique_ptr<Secne::Root> pRoot, StateCode stateCode);
 
   double scale() const { return m_dScale; }
+  // The scale alone, nothing else touched (AutoResize rescales the skeleton itself).
+  void storeScale(double scale) { m_dScale = scale; }
+  // Where the panel reads the scale from after AutoResize changed it.
+  double* scaleAddress() { return &m_dScale; }
   double time() const { return m_dTime; }
   const std::string& fileName() const { return m_sFileName; }
   void setFileName(const std::string& fileName) { m_sFileName = fileName; }
@@ -58,6 +62,9 @@ class CustomObjectInstance {
   const HostServices& hostServices() const { return m_xHostServices; }
 
  private:
+  // Root matrix = the inverted world matrix of the carrying item at the time.
+  void placeInItemSpace(double time);
+
   double m_dScale = 1.0;
   double m_dTime = 0.0;
   std::string m_sFileName;

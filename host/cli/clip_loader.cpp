@@ -6,7 +6,8 @@
 
 #include "bvh_root.h"
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 
 std::string extensionOf(const std::string& path) {
@@ -41,4 +42,5 @@ LoadedClip loadClip(const std::string& path) {
   return clip;
 }
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

@@ -9,7 +9,8 @@
 #include "kv_node.h"
 #include "reader_output.h"
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 struct LoadedClip {
   std::unique_ptr<Kvat::Secne::Root> root;
@@ -24,4 +25,5 @@ LoadedClip loadClip(const std::string& path);
 // The bundled sample clip used when none is given.
 std::string bundledSample();
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

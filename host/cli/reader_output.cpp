@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 namespace {
 
@@ -77,4 +78,5 @@ std::string summariseDiagnostics(const ReaderOutput& output) {
   return s + "; what was read before it is shown (--verbose prints the reader's diagnostics)";
 }
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

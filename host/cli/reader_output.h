@@ -7,7 +7,8 @@
 
 #include <string>
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 struct ReaderOutput {
   std::string out;  // what the reader wrote to standard output
@@ -38,4 +39,5 @@ class ReaderOutputCapture {
 // errors: the first "ERROR:" line the reader printed and how many there were.
 std::string summariseDiagnostics(const ReaderOutput& output);
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

@@ -7,7 +7,8 @@
 #include "attribute_bvh.h"
 #include "kv_motion.h"
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 namespace {
 
@@ -132,4 +133,5 @@ void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::stri
   }
 }
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

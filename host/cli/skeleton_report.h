@@ -7,7 +7,8 @@
 
 #include "kv_node.h"
 
-namespace boneplay {
+namespace Boneplay {
+namespace Cli {
 
 // Every node in pre-order from the top node, with its parent's index (-1 for the top).
 struct FlatNode {
@@ -34,4 +35,5 @@ void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::stri
 // The time of the last sample of any channel (0 without motion).
 double clipLength(Kvat::Secne::Root& root);
 
-}  // namespace boneplay
+}  // namespace Cli
+}  // namespace Boneplay

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 struct Point3 {
   double x = 0, y = 0, z = 0;
@@ -32,5 +32,5 @@ struct Animation {
   std::string title;  // shown by the players that have room for it
 };
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

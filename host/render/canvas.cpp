@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 Canvas::Canvas(int width, int height) : m_iWidth(std::max(1, width)), m_iHeight(std::max(1, height)) {
   for (auto& layer : m_vCover) layer.assign(static_cast<std::size_t>(m_iWidth) * m_iHeight, 0);
@@ -104,5 +104,5 @@ void pixelColour(const Canvas& canvas, const Style& style, const Colour& line, i
   rgb[2] = channel(base[2], line.b, l);
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

@@ -10,8 +10,8 @@
 #include "animation.h"
 #include "projection.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 enum class Layer { Grid = 0, Line = 1 };
 
@@ -55,5 +55,5 @@ double lineWidthFor(const Style& style, int width, int height);
 // The colour of a pixel: line over grid over background.
 void pixelColour(const Canvas& canvas, const Style& style, const Colour& line, int x, int y, uint8_t rgb[3]);
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

@@ -1,13 +1,17 @@
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "writers.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 
@@ -56,9 +60,16 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
       c.Blue = mix(st.background.b, st.grid.b, line.b, g, l);
     }
 
+  // Opened here rather than by the GIF library so the file gets the usual
+  // permissions (the library would make it private to its owner).
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return std::strerror(errno);
   int error = 0;
-  std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileName(path.c_str(), false, &error));
-  if (!gif) return gifError(error);
+  std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileHandle(fileno(file), &error));
+  if (!gif) {
+    std::fclose(file);
+    return gifError(error);
+  }
   EGifSetGifVersion(gif.get(), true);
   if (EGifPutScreenDesc(gif.get(), w, h, 8, 0, map.get()) == GIF_ERROR) return gifError(gif->Error);
 
@@ -73,34 +84,51 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
 
   const Projection projection(options.view, animation, w, h);
   Canvas canvas(w, h);
-  std::vector<GifPixelType> row(static_cast<std::size_t>(w));
+  std::vector<GifPixelType> previous, current(static_cast<std::size_t>(w) * h);
   const double fps = animation.fps > 0 ? animation.fps : 30;
   for (std::size_t k = 0; k < animation.frames.size(); ++k) {
     drawFrame(canvas, projection, animation.frames[k], st);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        current[static_cast<std::size_t>(y) * w + x] = static_cast<GifPixelType>(
+            level(canvas.coverage(Layer::Line, x, y)) * kLevels + level(canvas.coverage(Layer::Grid, x, y)));
+    // After the first frame only the box that changed is written; the rest
+    // of the picture stays from the frame before.
+    int x0 = 0, y0 = 0, x1 = w - 1, y1 = h - 1;
+    if (!previous.empty()) {
+      x0 = w, y0 = h, x1 = -1, y1 = -1;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y) * w + x;
+          if (current[i] == previous[i]) continue;
+          x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+      if (x1 < 0) x0 = y0 = x1 = y1 = 0;  // nothing changed: one pixel keeps the frame
+    }
     // Delays are in hundredths of a second; spreading the rounding keeps the
     // whole loop at the clip's own length.
     const long start = std::lround(k * 100.0 / fps), end = std::lround((k + 1) * 100.0 / fps);
     GraphicsControlBlock gcb{};
-    gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+    gcb.DisposalMode = DISPOSE_DO_NOT;
     gcb.UserInputFlag = false;
     gcb.DelayTime = static_cast<int>(std::max(1L, end - start));
     gcb.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType ext[4];
     EGifGCBToExtension(&gcb, ext);
+    const int bw = x1 - x0 + 1, bh = y1 - y0 + 1;
     if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_ERROR ||
-        EGifPutImageDesc(gif.get(), 0, 0, w, h, false, nullptr) == GIF_ERROR)
+        EGifPutImageDesc(gif.get(), x0, y0, bw, bh, false, nullptr) == GIF_ERROR)
       return gifError(gif->Error);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x)
-        row[x] = static_cast<GifPixelType>(level(canvas.coverage(Layer::Line, x, y)) * kLevels +
-                                           level(canvas.coverage(Layer::Grid, x, y)));
-      if (EGifPutLine(gif.get(), row.data(), w) == GIF_ERROR) return gifError(gif->Error);
-    }
+    for (int y = y0; y <= y1; ++y)
+      if (EGifPutLine(gif.get(), &current[static_cast<std::size_t>(y) * w + x0], bw) == GIF_ERROR)
+        return gifError(gif->Error);
+    previous.swap(current);
+    current.resize(previous.size());
   }
   GifFileType* raw = gif.release();
   if (EGifCloseFile(raw, &error) == GIF_ERROR) return gifError(error);
   return "";
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

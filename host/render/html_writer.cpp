@@ -4,8 +4,8 @@
 
 #include "writers.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 
@@ -104,5 +104,5 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
   return out ? "" : "cannot write the file";
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

@@ -5,8 +5,8 @@
 
 #include "writers.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 constexpr std::size_t kSheetFrames = 12;
@@ -63,5 +63,5 @@ std::string writePng(const Animation& animation, const RenderOptions& options, c
   return "";
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 
@@ -105,5 +105,5 @@ Point2 Projection::toPicture(const Point3& p) const {
   return {m_dOffsetX + m_dScale * v.x, m_dOffsetY - m_dScale * v.y};
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

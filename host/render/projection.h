@@ -7,8 +7,8 @@
 
 #include "animation.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 enum class View { Front, Side, Top, ThreeQuarter };
 
@@ -44,5 +44,5 @@ class Projection {
   double m_dFloor = 0, m_dMinX = 0, m_dMaxX = 0, m_dMinZ = 0, m_dMaxZ = 0;
 };
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

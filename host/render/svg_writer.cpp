@@ -5,8 +5,8 @@
 
 #include "writers.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 
@@ -87,5 +87,5 @@ std::string writeSvg(const Animation& animation, const RenderOptions& options, c
   return out ? "" : "cannot write the file";
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

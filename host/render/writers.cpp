@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 namespace {
 struct FormatName {
@@ -48,5 +48,5 @@ std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count) 
   return picked;
 }
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

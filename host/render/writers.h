@@ -8,8 +8,8 @@
 #include "canvas.h"
 #include "projection.h"
 
-namespace boneplay {
-namespace render {
+namespace Boneplay {
+namespace Render {
 
 struct RenderOptions {
   View view = View::Front;
@@ -34,5 +34,5 @@ std::string writePicture(Format format, const Animation& animation, const Render
 // The frames a contact sheet shows: at most `count`, evenly spread, first and last included.
 std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count);
 
-}  // namespace render
-}  // namespace boneplay
+}  // namespace Render
+}  // namespace Boneplay

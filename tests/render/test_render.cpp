@@ -13,7 +13,7 @@
 #include "projection.h"
 #include "writers.h"
 
-using namespace boneplay::render;
+using namespace Boneplay::Render;
 
 namespace {
 
@@ -141,10 +141,17 @@ GifInfo readGif(const std::string& path) {
           first.ExtensionBlocks[i].ByteCount == 11 &&
           std::memcmp(first.ExtensionBlocks[i].Bytes, "NETSCAPE2.0", 11) == 0)
         info.loops = true;
-    const SavedImage& last = gif->SavedImages[gif->ImageCount - 1];
-    const ColorMapObject* map = last.ImageDesc.ColorMap ? last.ImageDesc.ColorMap : gif->SColorMap;
-    for (int p = 0; p < last.ImageDesc.Width * last.ImageDesc.Height; ++p) {
-      const GifColorType& c = map->Colors[last.RasterBits[p]];
+    // Later frames may cover only what changed: paste them all to get the last picture.
+    std::vector<GifPixelType> picture(static_cast<std::size_t>(info.width) * info.height, 0);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+      const GifImageDesc& desc = gif->SavedImages[i].ImageDesc;
+      for (int y = 0; y < desc.Height; ++y)
+        for (int x = 0; x < desc.Width; ++x)
+          picture[static_cast<std::size_t>(desc.Top + y) * info.width + desc.Left + x] =
+              gif->SavedImages[i].RasterBits[y * desc.Width + x];
+    }
+    for (GifPixelType p : picture) {
+      const GifColorType& c = gif->SColorMap->Colors[p];
       if (c.Red > 200 && c.Green < 60 && c.Blue < 60) ++info.redPixelsLastFrame;
     }
   }
