@@ -163,3 +163,21 @@ TEST_F(ModuleTest, ItemWorldMatrixIsUndoneInObjectSpace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModuleLoader, RefusesWhatIsNoModule) {
+  struct Case { const char* path; const char* message; };
+  const Case cases[] = {
+      {"/nonexistent/boneplay.so", "cannot load module '/nonexistent/boneplay.so'"},
+      {FAKE_NODESC, "it has no _mod_descrip"},
+      {FAKE_BADSYNC, "its sysSync is 0x12345678"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(Boneplay::Host::LoadedModule::open(c.path, error)) << c.path;
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+}
+
+}  // namespace
