@@ -21,6 +21,9 @@ ModuleTest::~ModuleTest() {
 
 void ModuleTest::start(const std::string& sceneJson, const std::string& itemName) {
   ASSERT_TRUE(m_pModule);
+  // A test may start over: the instance of the last start goes first.
+  if (m_pInstance) m_xInst.destroy(m_pInstance);
+  m_pInstance = nullptr;
   m_pHost = std::make_unique<Boneplay::Host::StandInHost>(Boneplay::Host::ItemScene::parse(sceneJson));
   m_pHost->provide(LWXPANELFUNCS_GLOBAL, m_xPanels.funcs());
   ASSERT_EQ(m_pModule->activate(LWCUSTOMOBJ_HCLASS, "boneplay", 5, m_pHost->globalFunc(), &m_xHandler), AFUNC_OK);
