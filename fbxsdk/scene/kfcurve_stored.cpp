@@ -9,6 +9,17 @@ namespace {
 constexpr int kVersionAutoReadsNextLeft = 4000;  // "a" alone carries the next-left auto parameter
 constexpr int kVersionWeightLetters = 4002;      // "d", "s", "b" gain a weight letter
 constexpr int kVersionConstantMode = 4004;       // constant keys gain a mode letter
+// Below this version the list may hold the legacy interpolation letters, and
+// auto keys after linear keys continue the line (see ContinueLinesIntoAutoKeys).
+constexpr int kVersionLegacyKeys = 4004;
+// Below this version the broken tangent flags are rewritten from the tangent
+// data (see RewriteBrokenFlags).
+constexpr int kVersionTangentFlags = 4000;
+
+// Two tangent parameters agree within this tolerance.
+constexpr float kTangentTolerance = 0.001f;
+// Leaving auto parameter that takes the slope of the segment before the key.
+constexpr float kAutoFollowsArriving = -100.0f;
 
 struct LetterCode {
   char m_cLetter;
@@ -29,6 +40,35 @@ constexpr LetterCode kExtrapolationLetters[] = {
     {'M', KFCURVE_EXTRAPOLATION_MIRROR_REPETITION},
     {'K', KFCURVE_EXTRAPOLATION_KEEP_SLOPE},
 };
+
+// Interpolation letters of the legacy key encodings, each a whole key kind
+// with no tangent or weight letter after it: hold, ramp, TCB, and the ease
+// keys whose segment leaves the key flat ("O"), arrives at the next key flat
+// ("I") or both ("B"). The one number after "O" or "I" is the slope at the
+// segment's other end.
+struct LegacyLetter {
+  char m_cLetter;
+  uint32_t m_uInterpolation;
+  uint32_t m_uMode;  // tangent mode (cubic) or constant mode
+  int m_iNumbers;    // numbers after the letter
+  int m_aiDataIndex[3];  // tangent data index that receives each number
+};
+
+constexpr LegacyLetter kLegacyInterpolationLetters[] = {
+    {'H', KFCURVE_INTERPOLATION_CONSTANT, KFCURVE_CONSTANT_STANDARD, 0, {}},
+    {'R', KFCURVE_INTERPOLATION_LINEAR, 0, 0, {}},
+    {'T', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_TCB, 3,
+     {KFCURVEKEY_TCB_TENSION, KFCURVEKEY_TCB_CONTINUITY, KFCURVEKEY_TCB_BIAS}},
+    {'B', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER, 0, {}},
+    {'I', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER, 1, {KFCURVEKEY_RIGHT_SLOPE}},
+    {'O', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER, 1, {KFCURVEKEY_NEXT_LEFT_SLOPE}},
+};
+
+const LegacyLetter* FindLegacyLetter(char cLetter) {
+  for (const LegacyLetter& xEntry : kLegacyInterpolationLetters)
+    if (xEntry.m_cLetter == cLetter) return &xEntry;
+  return nullptr;
+}
 
 constexpr LetterCode kWeightLetters[] = {
     {'a', KFCURVE_WEIGHTED_RIGHT | KFCURVE_WEIGHTED_NEXT_LEFT},
@@ -90,6 +130,7 @@ class StoredCursor {
 struct ReadKey {
   KFCurveKey m_xKey;
   bool m_bBad = false;
+  bool m_bImplicitRightAuto = false;  // an auto key whose list gives no right parameter
 };
 
 void ReadWeights(StoredCursor& xCursor, KFCurveKey& xKey) {
@@ -107,7 +148,8 @@ void UnweightNextLeft(KFCurveKey* pxPrevious) {
 }
 
 // Tangent letter and data of a cubic key; false for an unknown letter.
-bool ReadCubic(StoredCursor& xCursor, int iVersion, KFCurveKey& xKey, KFCurveKey* pxPrevious) {
+bool ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, KFCurveKey* pxPrevious) {
+  KFCurveKey& xKey = xRead.m_xKey;
   const KTime xTime = xKey.GetTime();
   const float fValue = xKey.GetValue();
   const char cTangent = static_cast<char>(std::tolower(static_cast<unsigned char>(xCursor.Letter())));
@@ -117,12 +159,14 @@ bool ReadCubic(StoredCursor& xCursor, int iVersion, KFCurveKey& xKey, KFCurveKey
       float fNextLeft = 0.0f;
       if (iVersion == kVersionAutoReadsNextLeft) fNextLeft = xCursor.Number();
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_AUTO, 0.0f, fNextLeft);
+      xRead.m_bImplicitRightAuto = true;
       if (bLateWeights) UnweightNextLeft(pxPrevious);
       return true;
     }
     case 'd': {
       const float fNextLeft = xCursor.Number();
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_AUTO, 0.0f, fNextLeft);
+      xRead.m_bImplicitRightAuto = true;
       if (bLateWeights) {
         UnweightNextLeft(pxPrevious);
         ReadWeights(xCursor, xKey);
@@ -160,6 +204,58 @@ bool ReadCubic(StoredCursor& xCursor, int iVersion, KFCurveKey& xKey, KFCurveKey
     }
     default:
       return false;
+  }
+}
+
+// A whole key of a legacy interpolation letter.
+void ReadLegacy(StoredCursor& xCursor, const LegacyLetter& xLetter, KFCurveKey& xKey) {
+  float afData[3] = {0.0f, 0.0f, 0.0f};
+  for (int i = 0; i < xLetter.m_iNumbers; ++i) afData[xLetter.m_aiDataIndex[i]] = xCursor.Number();
+  if (xLetter.m_uMode == KFCURVE_TANGEANT_TCB && xLetter.m_uInterpolation == KFCURVE_INTERPOLATION_CUBIC)
+    xKey.SetTCB(xKey.GetTime(), xKey.GetValue(), afData[0], afData[1], afData[2]);
+  else
+    xKey.Set(xKey.GetTime(), xKey.GetValue(), xLetter.m_uInterpolation, xLetter.m_uMode, afData[0], afData[1]);
+}
+
+bool IsAutoKey(const KFCurveKey& xKey) {
+  const uint32_t uTangent = xKey.GetTangentMode();
+  return xKey.GetInterpolation() == KFCURVE_INTERPOLATION_CUBIC &&
+         (uTangent == KFCURVE_TANGEANT_AUTO || uTangent == KFCURVE_TANGEANT_AUTO_BREAK);
+}
+
+// Legacy encodings: an auto key right after a linear key leaves with the
+// line's slope, so that the curve comes out of the line without a kink. Only
+// keys whose list gives no right parameter are changed; the passes run on
+// the keys that stay on the curve, so a dropped key is no neighbour.
+void ContinueLinesIntoAutoKeys(std::vector<ReadKey>& xKeys) {
+  for (size_t i = 1; i < xKeys.size(); ++i) {
+    KFCurveKey& xKey = xKeys[i].m_xKey;
+    if (xKeys[i].m_bImplicitRightAuto && IsAutoKey(xKey) &&
+        xKeys[i - 1].m_xKey.GetInterpolation() == KFCURVE_INTERPOLATION_LINEAR)
+      xKey.SetDataFloat(KFCURVEKEY_RIGHT_AUTO, kAutoFollowsArriving);
+  }
+}
+
+// Oldest encodings: a user or auto key whose two sides disagree is marked
+// broken, as "p" keys are when read. The arriving side is the previous key's
+// next-left value, read the way the key's own tangent mode reads it: a slope
+// for a user key (sides agree when equal), an auto parameter for an auto key
+// (sides agree when opposite). A TCB previous key keeps its continuity there,
+// and a linear or constant one has no next-left side: nothing to compare.
+void RewriteBrokenFlags(std::vector<ReadKey>& xKeys) {
+  for (size_t i = 1; i < xKeys.size(); ++i) {
+    const KFCurveKey& xPrevious = xKeys[i - 1].m_xKey;
+    KFCurveKey& xKey = xKeys[i].m_xKey;
+    if (xPrevious.GetInterpolation() != KFCURVE_INTERPOLATION_CUBIC || xPrevious.IsTCB() ||
+        xKey.GetInterpolation() != KFCURVE_INTERPOLATION_CUBIC)
+      continue;
+    const float fArriving = xPrevious.GetDataFloat(KFCURVEKEY_NEXT_LEFT_SLOPE);
+    const float fLeaving = xKey.GetDataFloat(KFCURVEKEY_RIGHT_SLOPE);
+    const uint32_t uTangent = xKey.GetTangentMode();
+    if (uTangent == KFCURVE_TANGEANT_USER && std::fabs(fArriving - fLeaving) > kTangentTolerance)
+      xKey.SetTangentMode(KFCURVE_TANGEANT_BREAK);
+    if (uTangent == KFCURVE_TANGEANT_AUTO && std::fabs(fArriving + fLeaving) > kTangentTolerance)
+      xKey.SetTangentMode(KFCURVE_TANGEANT_AUTO_BREAK);
   }
 }
 
@@ -203,16 +299,22 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
     xKey.SetValue(fValue);
     KFCurveKey* pxPrevious = xKeys.empty() ? nullptr : &xKeys.back().m_xKey;
 
+    const char cInterpolation = xCursor.Letter();
     uint32_t uInterpolation = 0;
-    bool bKnownLayout = LookUp(kInterpolationLetters, xCursor.Letter(), uInterpolation);
-    if (bKnownLayout && uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
+    bool bKnownLayout = LookUp(kInterpolationLetters, cInterpolation, uInterpolation);
+    const LegacyLetter* pxLegacy =
+        !bKnownLayout && iKeyVersion < kVersionLegacyKeys ? FindLegacyLetter(cInterpolation) : nullptr;
+    if (pxLegacy) {
+      bKnownLayout = true;
+      ReadLegacy(xCursor, *pxLegacy, xKey);
+    } else if (bKnownLayout && uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
       uint32_t uMode = KFCURVE_CONSTANT_STANDARD;
       if (iKeyVersion >= kVersionConstantMode && xCursor.Letter() == 'n') uMode = KFCURVE_CONSTANT_NEXT;
       xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_CONSTANT, uMode);
     } else if (bKnownLayout && uInterpolation == KFCURVE_INTERPOLATION_LINEAR) {
       xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_LINEAR);
     } else if (bKnownLayout) {
-      bKnownLayout = ReadCubic(xCursor, iKeyVersion, xKey, pxPrevious);
+      bKnownLayout = ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
     }
     ++xResult.m_iKeysRead;
     if (!bKnownLayout) {
@@ -227,9 +329,15 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
     xKeys.push_back(xRead);
   }
 
-  xCurve.KeyClear();
+  std::vector<ReadKey> xKept;
   for (const ReadKey& xRead : xKeys)
-    if (!xRead.m_bBad && xCurve.KeyInsert(xRead.m_xKey) >= 0) ++xResult.m_iKeysKept;
+    if (!xRead.m_bBad) xKept.push_back(xRead);
+  if (iKeyVersion < kVersionLegacyKeys) ContinueLinesIntoAutoKeys(xKept);
+  if (iKeyVersion < kVersionTangentFlags) RewriteBrokenFlags(xKept);
+
+  xCurve.KeyClear();
+  for (const ReadKey& xRead : xKept)
+    if (xCurve.KeyInsert(xRead.m_xKey) >= 0) ++xResult.m_iKeysKept;
   return xResult;
 }
 

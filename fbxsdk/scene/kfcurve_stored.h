@@ -34,6 +34,15 @@ struct KFCurveStoredResult {
 // time is the smallest time value are dropped once the list is read. An
 // unknown interpolation or tangent letter leaves the length of its key
 // unknown: reading stops there and the keys before it are kept.
+//
+// Versions below 4004 also accept the legacy interpolation letters "H" (hold),
+// "R" (ramp), "T" (TCB: tension, continuity, bias), "B" (ease segment, flat
+// at both ends), "O" (leaves flat; the next-left slope follows) and "I"
+// (arrives flat; the right slope follows), and give an auto key that follows
+// a linear key on the curve, and whose list holds no right parameter ("a",
+// "d"), the right parameter -100 so that it leaves along the line. Versions
+// below 4000 then mark user and auto keys broken when their arriving and
+// leaving tangents disagree.
 KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
                                           const std::vector<KFCurveStoredValue>& xValues);
 

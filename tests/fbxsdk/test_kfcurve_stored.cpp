@@ -142,3 +142,144 @@ TEST(KFCurveStored, ExtrapolationLetters) {
   const Case acCases[] = {{"C", 1}, {"R", 2}, {"M", 3}, {"K", 4}, {"k", 0}, {"X", 0}, {"CC", 0}, {"", 0}, {nullptr, 0}};
   for (const Case& c : acCases) EXPECT_EQ(KFCurveExtrapolationFromLetter(c.m_pszLetter), c.m_iMode);
 }
+
+namespace {
+
+// Values of a whole list: key after key, each given as its tokens.
+std::vector<V> Join(std::initializer_list<std::vector<V>> xKeys) {
+  std::vector<V> xValues;
+  for (const std::vector<V>& xKey : xKeys) xValues.insert(xValues.end(), xKey.begin(), xKey.end());
+  return xValues;
+}
+
+}  // namespace
+
+TEST(KFCurveStored, LegacyInterpolationLetters) {
+  struct Case {
+    const char* m_pszLetter;
+    std::vector<V> m_xNumbers;
+    uint32_t m_uFlags;
+    float m_fD0, m_fD1, m_fBias;
+    // Slopes and value of the segment from (0 s, 0) to (1 s, 1) it starts.
+    float m_fLeaving, m_fArrivingAtNext, m_fMiddle;
+  };
+  const Case acCases[] = {
+      {"H", {}, KFCURVE_INTERPOLATION_CONSTANT, 0, 0, 0, 0, 0, 0},
+      {"R", {}, KFCURVE_INTERPOLATION_LINEAR, 0, 0, 0, 1, 1, 0.5f},
+      {"T", {R(0.25), R(0.5), R(-0.75)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_TCB, 0.25f, 0.5f, -0.75f,
+       1.75f * 0.5f * 0.75f, 0, 0.5f + 0.125f * 1.75f * 0.5f * 0.75f},
+      {"B", {}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 0, 0, 0, 0, 0, 0.5f},
+      {"O", {R(2)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 0, 2, 0, 0, 2, 0.25f},
+      {"I", {R(2)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 2, 0, 0, 2, 0, 0.75f},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszLetter);
+    std::vector<V> xFirst = {I(0), R(0), T(c.m_pszLetter)};
+    xFirst.insert(xFirst.end(), c.m_xNumbers.begin(), c.m_xNumbers.end());
+    const std::vector<V> xValues = Join({xFirst, {I(kSecond), R(1), T("L")}});
+
+    KFCurve xCurve;
+    const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4003, xValues);
+    EXPECT_TRUE(xResult.m_bComplete);
+    ASSERT_EQ(xResult.m_iKeysKept, 2);  // the letter's numbers were all consumed
+    const KFCurveKey& xKey = xCurve.KeyGet(0);
+    EXPECT_EQ(xKey.GetFlags(), c.m_uFlags);
+    EXPECT_EQ(xKey.GetDataFloat(KFCURVEKEY_RIGHT_SLOPE), c.m_fD0);
+    EXPECT_EQ(xKey.GetDataFloat(KFCURVEKEY_NEXT_LEFT_SLOPE), c.m_fD1);
+    if (xKey.IsTCB()) {
+      EXPECT_EQ(xKey.GetDataFloat(KFCURVEKEY_TCB_BIAS), c.m_fBias);
+    }
+    EXPECT_FLOAT_EQ(xCurve.RightDerivative(0), c.m_fLeaving);
+    EXPECT_FLOAT_EQ(xCurve.LeftDerivative(1), c.m_fArrivingAtNext);
+    EXPECT_FLOAT_EQ(xCurve.Evaluate(KTime(kSecond / 2)), c.m_fMiddle);
+    EXPECT_EQ(xCurve.KeyGet(1).GetInterpolation(), KFCURVE_INTERPOLATION_LINEAR);
+
+    // From 4004 on the letter is unknown: reading stops at it.
+    KFCurve xModern;
+    const KFCurveStoredResult xModernResult = KFCurveReadStoredKeys(xModern, 4004, xValues);
+    EXPECT_FALSE(xModernResult.m_bComplete);
+    EXPECT_EQ(xModern.KeyGetCount(), 0);
+  }
+}
+
+TEST(KFCurveStored, LegacyAutoKeysContinueLines) {
+  // The auto key is at 1 s with value 1 after a key at 0 s with value 0; the
+  // key after it at 2 s has value 3, so a line arrives with slope 1 and the
+  // segment after it has slope 2.
+  const std::vector<V> xAuto = {I(kSecond), R(1), T("U"), T("a")};
+  const std::vector<V> xAfter = {I(2 * kSecond), R(3), T("L")};
+  struct Case {
+    const char* m_pszName;
+    int m_iVersion;
+    std::vector<V> m_xValues;
+    float m_fRightAuto;  // of the key at 1 s
+  };
+  const Case acCases[] = {
+      {"after linear", 4003, Join({{I(0), R(0), T("L")}, xAuto, xAfter}), -100},
+      {"after a legacy ramp", 3999, Join({{I(0), R(0), T("R")}, xAuto, xAfter}), -100},
+      {"d after linear", 4001, Join({{I(0), R(0), T("L")}, {I(kSecond), R(1), T("U"), T("d"), R(12)}, xAfter}),
+       -100},
+      {"from 4004 on", 4004, Join({{I(0), R(0), T("L")}, xAuto, xAfter}), 0},
+      {"after constant", 4003, Join({{I(0), R(0), T("C")}, xAuto, xAfter}), 0},
+      {"after cubic", 4003, Join({{I(0), R(0), T("U"), T("s"), R(0), R(0), T("n")}, xAuto, xAfter}), 0},
+      {"explicit parameter kept", 4003,
+       Join({{I(0), R(0), T("L")}, {I(kSecond), R(1), T("U"), T("p"), R(30), R(0), T("n")}, xAfter}), 30},
+      // The linear key is dropped (same time as the cubic one): on the curve
+      // the auto key follows a cubic key.
+      {"dropped linear neighbour", 4003,
+       Join({{I(0), R(0), T("U"), T("s"), R(0), R(0), T("n")}, {I(0), R(0), T("L")}, xAuto, xAfter}), 0},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszName);
+    KFCurve xCurve;
+    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, c.m_iVersion, c.m_xValues).m_iKeysKept, 3);
+    ASSERT_EQ(xCurve.KeyGet(1).GetTime(), KTime(kSecond));
+    EXPECT_EQ(xCurve.KeyGet(1).GetDataFloat(KFCURVEKEY_RIGHT_AUTO), c.m_fRightAuto);
+    if (c.m_fRightAuto == -100) {
+      // The curve leaves the key along the line it arrived on.
+      EXPECT_FLOAT_EQ(xCurve.LeftDerivative(1), 1.0f);
+      EXPECT_FLOAT_EQ(xCurve.RightDerivative(1), 1.0f);
+    }
+  }
+}
+
+TEST(KFCurveStored, OldestVersionsMarkDisagreeingTangentsBroken) {
+  // Keys at 0 s and 1 s with the given tangents, then a linear key.
+  struct Case {
+    const char* m_pszName;
+    int m_iVersion;
+    std::vector<V> m_xFirst;   // after "U" (or the whole letter list after the value for "L")
+    std::vector<V> m_xSecond;  // after "U"
+    uint32_t m_uSecondTangent;
+  };
+  const Case acCases[] = {
+      {"user sides agree", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(5), R(0)}, KFCURVE_TANGEANT_USER},
+      {"user sides within tolerance", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(5.0005), R(0)},
+       KFCURVE_TANGEANT_USER},
+      {"user sides differ", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(4), R(0)}, KFCURVE_TANGEANT_BREAK},
+      {"user sides differ at 4000", 4000, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(4), R(0)},
+       KFCURVE_TANGEANT_USER},
+      {"broken stays broken", 3999, {T("U"), T("s"), R(0), R(5)}, {T("b"), R(5), R(0)}, KFCURVE_TANGEANT_BREAK},
+      {"auto parameters opposite", 3999, {T("U"), T("s"), R(0), R(20)}, {T("p"), R(-20), R(0), T("n")},
+       KFCURVE_TANGEANT_AUTO},
+      {"auto parameters not opposite", 3999, {T("U"), T("s"), R(0), R(20)}, {T("d"), R(7)},
+       KFCURVE_TANGEANT_AUTO_BREAK},
+      {"auto parameters not opposite at 4000", 4000, {T("U"), T("s"), R(0), R(20)}, {T("d"), R(7)},
+       KFCURVE_TANGEANT_AUTO},
+      {"after TCB", 3999, {T("U"), T("t"), R(0.5), R(0.5), R(0)}, {T("s"), R(3), R(0)}, KFCURVE_TANGEANT_USER},
+      {"after linear", 3999, {T("L")}, {T("s"), R(3), R(0)}, KFCURVE_TANGEANT_USER},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszName);
+    std::vector<V> xFirst = {I(0), R(0)};
+    xFirst.insert(xFirst.end(), c.m_xFirst.begin(), c.m_xFirst.end());
+    std::vector<V> xSecond = {I(kSecond), R(1), T("U")};
+    xSecond.insert(xSecond.end(), c.m_xSecond.begin(), c.m_xSecond.end());
+    KFCurve xCurve;
+    const KFCurveStoredResult xResult =
+        KFCurveReadStoredKeys(xCurve, c.m_iVersion, Join({xFirst, xSecond, {I(2 * kSecond), R(2), T("L")}}));
+    EXPECT_TRUE(xResult.m_bComplete);
+    ASSERT_EQ(xResult.m_iKeysKept, 3);
+    EXPECT_EQ(xCurve.KeyGet(1).GetTangentMode(), c.m_uSecondTangent);
+  }
+}
