@@ -1,5 +1,7 @@
 #include "panel_service.h"
 
+#include "current_instance.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -8,11 +10,6 @@ namespace Boneplay {
 namespace Host {
 
 namespace {
-
-std::vector<PanelService*>& liveServices() {
-  static std::vector<PanelService*> services;
-  return services;
-}
 
 std::string text(const char* s) { return s ? s : ""; }
 
@@ -25,15 +22,12 @@ uintptr_t word(LWXPanelHint h) { return reinterpret_cast<uintptr_t>(h); }
 
 PanelService::PanelService()
     : m_xFuncs{1, create, destroy, describe, hint, viewInst, setData, getData, formSet} {
-  liveServices().push_back(this);
+  CurrentInstance<PanelService>::enter(this);
 }
 
-PanelService::~PanelService() {
-  auto& s = liveServices();
-  s.erase(std::remove(s.begin(), s.end(), this), s.end());
-}
+PanelService::~PanelService() { CurrentInstance<PanelService>::leave(this); }
 
-PanelService* PanelService::current() { return liveServices().empty() ? nullptr : liveServices().back(); }
+PanelService* PanelService::current() { return CurrentInstance<PanelService>::get(); }
 
 PanelService::Panel* PanelService::panel(LWXPanelID id) {
   for (const auto& p : m_vPanels)

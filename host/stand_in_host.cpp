@@ -1,5 +1,7 @@
 #include "stand_in_host.h"
 
+#include "current_instance.h"
+
 #include <cstdio>
 #include <algorithm>
 
@@ -8,13 +10,7 @@ namespace Host {
 
 namespace {
 
-// Hosts alive, in order of construction; the last is the current one.
-std::vector<StandInHost*>& liveHosts() {
-  static std::vector<StandInHost*> hosts;
-  return hosts;
-}
-
-StandInHost* currentHost() { return liveHosts().empty() ? nullptr : liveHosts().back(); }
+StandInHost* currentHost() { return CurrentInstance<StandInHost>::get(); }
 
 // Item-info over the current host's scene. Without a current host every
 // answer is "none".
@@ -55,14 +51,9 @@ const LWItemInfo kItemInfo = {infoFirst, infoNext,  infoFirstChild, infoNextChil
 
 }  // namespace
 
-StandInHost::StandInHost(ItemScene scene) : m_xScene(std::move(scene)) {
-  liveHosts().push_back(this);
-}
+StandInHost::StandInHost(ItemScene scene) : m_xScene(std::move(scene)) { CurrentInstance<StandInHost>::enter(this); }
 
-StandInHost::~StandInHost() {
-  std::vector<StandInHost*>& hosts = liveHosts();
-  hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
-}
+StandInHost::~StandInHost() { CurrentInstance<StandInHost>::leave(this); }
 
 StandInHost* StandInHost::current() { return currentHost(); }
 
