@@ -95,20 +95,24 @@ void RotationAxes(int iOrderCode, int& iFirst, int& iSecond, int& iThird) {
   iThird = xT.m_iThird;
 }
 
-void EulerToMatrix(Matrix44& xM, const KgeTVector& xAngles, int iOrderCode) {
-  if (iOrderCode == eROTATION_CODE_SPHERIC_XYZ) {
-    SphericToMatrix(xM, xAngles);
-    return;
+KFbxEulerSines EulerSines(const KgeTVector& xAngles) {
+  KFbxEulerSines xSines;
+  for (int i = 0; i < 3; ++i) {
+    const double a = xAngles[i] * kDegreesToRadians;
+    xSines.m_adSin[i] = std::sin(a);
+    xSines.m_adCos[i] = std::cos(a);
   }
+  return xSines;
+}
+
+void EulerToMatrix(Matrix44& xM, const KFbxEulerSines& xSines, int iOrderCode) {
   int i, j, k;
   RotationAxes(iOrderCode, i, j, k);
+  // Negated angles: sines change sign, cosines do not.
   const double dSign = IsEulerCode(iOrderCode) && IsOddPermutation(iOrderCode) ? -1.0 : 1.0;
-  const double ai = dSign * xAngles[i] * kDegreesToRadians;
-  const double aj = dSign * xAngles[j] * kDegreesToRadians;
-  const double ak = dSign * xAngles[k] * kDegreesToRadians;
-  const double ci = std::cos(ai), si = std::sin(ai);
-  const double cj = std::cos(aj), sj = std::sin(aj);
-  const double ck = std::cos(ak), sk = std::sin(ak);
+  const double ci = xSines.m_adCos[i], si = dSign * xSines.m_adSin[i];
+  const double cj = xSines.m_adCos[j], sj = dSign * xSines.m_adSin[j];
+  const double ck = xSines.m_adCos[k], sk = dSign * xSines.m_adSin[k];
   xM[i][i] = cj * ck;
   xM[i][j] = cj * sk;
   xM[i][k] = -sj;
@@ -118,6 +122,14 @@ void EulerToMatrix(Matrix44& xM, const KgeTVector& xAngles, int iOrderCode) {
   xM[k][i] = ci * sj * ck + si * sk;
   xM[k][j] = ci * sj * sk - si * ck;
   xM[k][k] = ci * cj;
+}
+
+void EulerToMatrix(Matrix44& xM, const KgeTVector& xAngles, int iOrderCode) {
+  if (iOrderCode == eROTATION_CODE_SPHERIC_XYZ) {
+    SphericToMatrix(xM, xAngles);
+    return;
+  }
+  EulerToMatrix(xM, EulerSines(xAngles), iOrderCode);
 }
 
 Matrix44 EulerToMatrix(const KgeTVector& xAngles, int iOrderCode) {

@@ -30,6 +30,16 @@ struct KFbxQuaternion {
 // applied first. Codes outside the table read as XYZ.
 void RotationAxes(int iOrderCode, int& iFirst, int& iSecond, int& iThird);
 
+// Sines and cosines of three angles (indexed by axis), so that several
+// Euler orders of the same angles share one set of trigonometric calls.
+struct KFbxEulerSines {
+  double m_adSin[3] = {0.0, 0.0, 0.0};
+  double m_adCos[3] = {1.0, 1.0, 1.0};
+};
+KFbxEulerSines EulerSines(const KgeTVector& xAngles);
+// The Euler-code matrix (codes 0 to 10) of the angles whose sines are given.
+void EulerToMatrix(Matrix44& xMatrix, const KFbxEulerSines& xSines, int iOrderCode);
+
 // Sets the 3x3 of xMatrix to R_first*R_second*R_third for the angles of
 // xAngles (indexed by axis), or to the "Spheric XYZ" rotation for code 12.
 // Row 3 and column 3 are left as they are.

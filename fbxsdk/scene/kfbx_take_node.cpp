@@ -33,14 +33,14 @@ const char* KFbxTakeNodeContainer::ErrorText(ETakeNodeError eError) {
   return eError >= 0 && eError < eTAKE_NODE_ERROR_COUNT ? kTakeNodeErrorTexts[eError] : "";
 }
 
-KFbxTakeNodeContainer::KFbxTakeNodeContainer() {
+KFbxTakeNodeContainer::KFbxTakeNodeContainer(const char* pszName, int iKind) : KFbxObject(pszName, iKind) {
   AddTakeNode(kDefaultTakeNodeName);
   m_iCurrentTakeNode = 0;
 }
 
 KFbxTakeNodeContainer::~KFbxTakeNodeContainer() = default;
 
-void KFbxTakeNodeContainer::Fail(ETakeNodeError eError) { m_xError.SetLastError(kTakeNodeErrorCode, ErrorText(eError)); }
+void KFbxTakeNodeContainer::Fail(ETakeNodeError eError) { GetError().SetLastError(kTakeNodeErrorCode, ErrorText(eError)); }
 
 void KFbxTakeNodeContainer::BuildTakeNodeTree(KFCurveNode& /*xRoot*/) {}
 
@@ -118,6 +118,7 @@ bool KFbxTakeNodeContainer::RemoveTakeNode(int iIndex) {
   // Keep the current take node current when one before it goes away.
   if (m_iCurrentTakeNode >= iIndex) --m_iCurrentTakeNode;
   m_xTakeNodes.erase(m_xTakeNodes.begin() + iIndex);
+  TakeNodeRemoved();
   return true;
 }
 

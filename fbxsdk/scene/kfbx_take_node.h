@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "fbxsdk/core/kerror.h"
 #include "fbxsdk/core/kstring.h"
 #include "fbxsdk/core/ktime.h"
+#include "fbxsdk/scene/kfbx_object.h"
 #include "fbxsdk/scene/kfcurve_node.h"
 
 // Name of the take node every animatable object starts with.
@@ -35,8 +35,8 @@ class TakeNode {
 
 // Ordered list of an object's take nodes, one of them current. Index 0 is the
 // "Default" take node; it exists from construction on and is never removed.
-// Failing operations record code 0 and a message in the error state.
-class KFbxTakeNodeContainer {
+// Failing operations record code 0 and a message in the object's error state.
+class KFbxTakeNodeContainer : public KFbxObject {
  public:
   // Error messages, in the order of kTakeNodeErrorTexts.
   enum ETakeNodeError {
@@ -49,8 +49,8 @@ class KFbxTakeNodeContainer {
   };
   static const char* ErrorText(ETakeNodeError eError);
 
-  KFbxTakeNodeContainer();
-  virtual ~KFbxTakeNodeContainer();
+  explicit KFbxTakeNodeContainer(const char* pszName = "", int iKind = eKFBX_KIND_NONE);
+  ~KFbxTakeNodeContainer() override;
   KFbxTakeNodeContainer(const KFbxTakeNodeContainer&) = delete;
   KFbxTakeNodeContainer& operator=(const KFbxTakeNodeContainer&) = delete;
 
@@ -76,13 +76,13 @@ class KFbxTakeNodeContainer {
   // when the current take node has no tree or no key.
   bool GetAnimationInterval(KTime& xStart, KTime& xStop);
 
-  KErrorState& GetError() { return m_xError; }
-  const KErrorState& GetError() const { return m_xError; }
-
  protected:
   // Fills the curve tree of a take node made from nothing; the base builds an
   // empty tree. Objects with animatable properties build theirs.
   virtual void BuildTakeNodeTree(KFCurveNode& xRoot);
+  // Called after a take node has been removed, so that objects which keep
+  // pointers into take trees can drop them.
+  virtual void TakeNodeRemoved() {}
   void Fail(ETakeNodeError eError);
 
  private:
@@ -90,7 +90,6 @@ class KFbxTakeNodeContainer {
 
   std::vector<std::unique_ptr<TakeNode>> m_xTakeNodes;
   int m_iCurrentTakeNode = -1;
-  KErrorState m_xError;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "fbxsdk/scene/kfbx_rotation.h"
 
@@ -142,4 +143,25 @@ TEST(KFbxRotation, Quaternions) {
   xZero.m_dW = 0;
   QuaternionToMatrix(xBack, xZero);
   ExpectSame3x3(xBack, Matrix44::Identity());
+}
+
+// A few hundred random triples per order, inside the decomposition's ranges
+// (first and third angle in (-180, 180), the middle one in (-90, 90)):
+// decomposing and rebuilding gives the same matrix.
+TEST(KFbxRotation, RandomAnglesRoundTripEveryOrder) {
+  std::mt19937 xRandom(7);
+  std::uniform_real_distribution<double> xOuter(-179.9, 179.9);
+  std::uniform_real_distribution<double> xMiddle(-89.9, 89.9);
+  for (const OrderCase& o : kOrders) {
+    SCOPED_TRACE(o.m_iCode);
+    for (int n = 0; n < 300; ++n) {
+      KgeTVector xAngles;
+      xAngles[o.m_aiAxes[0]] = xOuter(xRandom);
+      xAngles[o.m_aiAxes[1]] = xMiddle(xRandom);
+      xAngles[o.m_aiAxes[2]] = xOuter(xRandom);
+      const Matrix44 xM = EulerToMatrix(xAngles, o.m_iCode);
+      ExpectSame3x3(EulerToMatrix(MatrixToEuler(xM, o.m_iCode), o.m_iCode), xM, 1e-9);
+      if (HasFailure()) return;
+    }
+  }
 }

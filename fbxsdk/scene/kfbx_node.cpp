@@ -1,0 +1,180 @@
+#include "fbxsdk/scene/kfbx_node.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+struct TransformChannel {
+  const char* m_pszName;
+  const KFbxDataType* m_pxDataType;
+  int m_iLayerType;
+  const char* m_pszProperty;
+};
+
+// The "T", "R" and "S" curve nodes under "Transform", each with X, Y, Z.
+constexpr TransformChannel kTransformChannels[] = {
+    {"T", &KDataTypeLclTranslation, KFCL_ADD, "Lcl Translation"},
+    {"R", &KDataTypeLclRotation, KFCL_EULER_XYZ, "Lcl Rotation"},
+    {"S", &KDataTypeLclScaling, KFCL_MULT, "Lcl Scaling"},
+};
+
+struct AxisChannel {
+  const char* m_pszName;
+  float m_afColor[3];
+};
+constexpr AxisChannel kAxisChannels[] = {
+    {"X", {1.0f, 0.0f, 0.0f}},
+    {"Y", {0.0f, 1.0f, 0.0f}},
+    {"Z", {0.0f, 0.0f, 1.0f}},
+};
+
+constexpr const char* kVisibilityChannel = "Visibility";
+
+// Properties with a curve node of their own shape in every take tree.
+bool HasFixedChannel(const KProperty& xProperty) {
+  for (const TransformChannel& xChannel : kTransformChannels)
+    if (std::strcmp(xProperty.GetName(), xChannel.m_pszProperty) == 0) return true;
+  return std::strcmp(xProperty.GetName(), kVisibilityChannel) == 0;
+}
+
+bool IsSkeleton(const KFbxNode* pxNode) {
+  return pxNode && pxNode->Attribute() && pxNode->Attribute()->AttributeType() == KFbxNodeAttribute::eSKELETON;
+}
+
+}  // namespace
+
+void KFbxPropertyCurveLink::CurveDefaultValueChanged(const KFCurve& xCurve) {
+  m_xProperty.SetComponent(m_iComponent, xCurve.GetValue());
+}
+
+KFbxNode::KFbxNode(const char* pszName) : KFbxTakeNodeContainer(pszName, eKFBX_KIND_MODEL) {
+  // The base made the "Default" take node before this object could build
+  // its tree; fill it now.
+  BuildTakeNodeTree(*GetTakeNode(0)->GetKFCurveNode());
+}
+
+KFbxNode::~KFbxNode() = default;
+
+void KFbxNode::LinkCurve(KFCurve& xCurve, KProperty& xProperty, int iComponent) {
+  m_xCurveLinks.push_back(std::make_unique<KFbxPropertyCurveLink>(xProperty, iComponent));
+  xCurve.SetListener(m_xCurveLinks.back().get());
+}
+
+void KFbxNode::BuildTakeNodeTree(KFCurveNode& xRoot) {
+  // Only the "Default" take node's curves stand for the property values.
+  const bool bLink = KStringCompareNoCase(xRoot.GetName(), kDefaultTakeNodeName) == 0;
+  KFCurveNode* pxTransform = xRoot.Add(std::make_unique<KFCurveNode>("Transform"));
+  for (const TransformChannel& xChannel : kTransformChannels) {
+    KProperty* pxProperty = m_xProperties.Find(xChannel.m_pszProperty);
+    KFCurveNode* pxNode = pxTransform->Add(
+        std::make_unique<KFCurveNode>(xChannel.m_pszName, xChannel.m_pxDataType, xChannel.m_iLayerType));
+    for (int i = 0; i < 3; ++i) {
+      KFCurve* pxCurve = pxNode->Add(std::make_unique<KFCurveNode>(kAxisChannels[i].m_pszName))->FCurveCreate();
+      pxCurve->SetValue(static_cast<float>(pxProperty->GetComponent(i)));
+      pxCurve->SetColor(kAxisChannels[i].m_afColor[0], kAxisChannels[i].m_afColor[1], kAxisChannels[i].m_afColor[2]);
+      if (bLink) LinkCurve(*pxCurve, *pxProperty, i);
+    }
+  }
+  KProperty& xVisibility = m_xProperties.Visibility();
+  KFCurve* pxVisibility =
+      xRoot.Add(std::make_unique<KFCurveNode>(kVisibilityChannel, &KDataTypeVisibility))->FCurveCreate();
+  pxVisibility->SetValue(static_cast<float>(xVisibility.GetComponent(0)));
+  if (bLink) LinkCurve(*pxVisibility, xVisibility, 0);
+
+  for (int i = 0; i < m_xProperties.GetCount(); ++i) {
+    const KProperty* pxProperty = m_xProperties.Get(i);
+    if (!pxProperty->IsAnimatable() || HasFixedChannel(*pxProperty) || xRoot.Find(pxProperty->GetName())) continue;
+    xRoot.Add(std::make_unique<KFCurveNode>(pxProperty->GetName(), pxProperty->GetDataType()));
+  }
+}
+
+KProperty* KFbxNode::AddDynamicProperty(const char* pszName, int iType, const KFbxDataType* pxDataType, int iFlags) {
+  KProperty* pxProperty = m_xProperties.AddDynamicProperty(pszName, iType, pxDataType, iFlags);
+  if (pxProperty && pxProperty->IsAnimatable()) {
+    KFCurveNode* pxRoot = GetTakeNode(0)->GetKFCurveNode();
+    if (pxRoot && !pxRoot->Find(pszName)) pxRoot->Add(std::make_unique<KFCurveNode>(pszName, pxDataType));
+  }
+  return pxProperty;
+}
+
+bool KFbxNode::AddChild(KFbxNode* pxChild) {
+  if (!pxChild) return false;
+  for (const KFbxNode* pxUp = this; pxUp; pxUp = pxUp->m_pxParent)
+    if (pxUp == pxChild) return false;  // would close a cycle
+  if (pxChild->m_pxParent) pxChild->m_pxParent->RemoveChild(pxChild);
+  m_xChildren.push_back(pxChild);
+  pxChild->m_pxParent = this;
+  return true;
+}
+
+bool KFbxNode::RemoveChild(KFbxNode* pxChild) {
+  auto it = std::find(m_xChildren.begin(), m_xChildren.end(), pxChild);
+  if (it == m_xChildren.end()) return false;
+  m_xChildren.erase(it);
+  pxChild->m_pxParent = nullptr;
+  return true;
+}
+
+int KFbxNode::ChildCount(bool bRecursive) const {
+  int iCount = static_cast<int>(m_xChildren.size());
+  if (bRecursive)
+    for (const KFbxNode* pxChild : m_xChildren) iCount += pxChild->ChildCount(true);
+  return iCount;
+}
+
+KFbxNode* KFbxNode::Child(int iIndex) const {
+  return iIndex >= 0 && iIndex < static_cast<int>(m_xChildren.size()) ? m_xChildren[iIndex] : nullptr;
+}
+
+KFbxNode* KFbxNode::FindDescendant(const char* pszName, bool bRecursive, bool bInitialName) const {
+  const KString xWanted = KString(KFbxObjectKindPrefix(eKFBX_KIND_MODEL)) + KFbxStripNamePrefix(pszName);
+  // Depth first, pre-order: a child, then its subtree, then the next child.
+  struct Search {
+    const KString& m_xWanted;
+    bool m_bRecursive, m_bInitialName;
+    KFbxNode* Under(const KFbxNode& xNode) const {
+      for (KFbxNode* pxChild : xNode.m_xChildren) {
+        const char* pszCandidate = m_bInitialName ? pxChild->InitialName() : pxChild->Name();
+        if (std::strcmp(pszCandidate, m_xWanted.Buffer()) == 0) return pxChild;
+        if (m_bRecursive)
+          if (KFbxNode* pxFound = Under(*pxChild)) return pxFound;
+      }
+      return nullptr;
+    }
+  };
+  return Search{xWanted, bRecursive, bInitialName}.Under(*this);
+}
+
+KFbxNodeAttribute* KFbxNode::SetAttribute(KFbxNodeAttribute* pxAttribute) {
+  KFbxNodeAttribute* pxOld = m_pxAttribute;
+  if (pxOld == pxAttribute) return nullptr;
+  if (pxOld) pxOld->m_pxNode = nullptr;
+  if (pxAttribute && pxAttribute->m_pxNode) pxAttribute->m_pxNode->m_pxAttribute = nullptr;
+  m_pxAttribute = pxAttribute;
+  if (pxAttribute) pxAttribute->m_pxNode = this;
+  return pxOld;
+}
+
+void KFbxNode::FixOldModelInheritTypes() {
+  if (m_pxParent && m_bOldModel && IsSkeleton(this) && !IsSkeleton(m_pxParent) &&
+      GetInheritType() == eINHERIT_Rrs)
+    SetInheritType(eINHERIT_RSrs);
+  for (KFbxNode* pxChild : m_xChildren) pxChild->FixOldModelInheritTypes();
+}
+
+void KFbxNode::ResetCaches() {
+  m_axCache[0].Reset();
+  m_axCache[1].Reset();
+  m_xLookup = TransformCurves();
+}
+
+bool KFbxNode::SetCurrentTakeNode(int iIndex) {
+  ResetCaches();
+  return KFbxTakeNodeContainer::SetCurrentTakeNode(iIndex);
+}
+
+bool KFbxNode::SetCurrentTakeNode(const char* pszName) {
+  ResetCaches();
+  return KFbxTakeNodeContainer::SetCurrentTakeNode(pszName);
+}

@@ -1,0 +1,61 @@
+#ifndef FBXSDK_SCENE_KFBX_SCENE_GRAPH_H
+#define FBXSDK_SCENE_KFBX_SCENE_GRAPH_H
+
+#include <memory>
+#include <vector>
+
+#include "fbxsdk/core/kstring.h"
+#include "fbxsdk/scene/kfbx_object.h"
+#include "fbxsdk/scene/kfbx_take_record.h"
+
+class KFbxNode;
+class KFbxSceneInfo;
+class KFbxTakeNodeContainer;
+
+// A scene: its root node, the objects that carry takes, what is known of
+// each take, the current take and optional scene information. The scene
+// refers to its nodes and scene information; the manager owns them.
+class KFbxSceneGraph : public KFbxObject {
+ public:
+  explicit KFbxSceneGraph(KFbxNode* pxRootNode, const char* pszName = "Scene");
+  ~KFbxSceneGraph() override;
+
+  KFbxNode* RootNode() const { return m_pxRootNode; }
+
+  // Take-bearing objects other than the root node, in the order takes are
+  // collected and selected. Adding one twice or null is refused.
+  bool AddTakeObject(KFbxTakeNodeContainer* pxObject);
+  bool RemoveTakeObject(KFbxTakeNodeContainer* pxObject);
+  int GetTakeObjectCount() const { return static_cast<int>(m_xTakeObjects.size()); }
+  KFbxTakeNodeContainer* GetTakeObject(int iIndex) const;
+
+  // Take information, found by exact name.
+  void AddTakeInfo(const KFbxTakeRecord& xRecord);
+  int GetTakeInfoCount() const { return static_cast<int>(m_xTakeInfos.size()); }
+  const KFbxTakeRecord* FindTakeInfo(const char* pszName) const;
+
+  // Every take-node name of the root node, then of each take-bearing
+  // object, once each, in order of first appearance. The array is emptied
+  // first.
+  void CollectTakeNames(std::vector<std::unique_ptr<KString>>& xNames) const;
+  // Makes the take current on the root node and every take-bearing object;
+  // false (with the scene's error set) when some object lacks it, those
+  // falling back to "Default".
+  bool SelectTake(const char* pszName);
+  const char* GetCurrentTakeName() const { return m_xCurrentTake.Buffer(); }
+
+  KFbxSceneInfo* GetSceneInfo() const { return m_pxSceneInfo; }
+  void SetSceneInfo(KFbxSceneInfo* pxInfo) { m_pxSceneInfo = pxInfo; }
+
+ private:
+  friend class KFbxSdkManager;  // drops links to objects it destroys
+  void Forget(const KFbxObject* pxObject);
+
+  KFbxNode* m_pxRootNode;
+  std::vector<KFbxTakeNodeContainer*> m_xTakeObjects;
+  std::vector<KFbxTakeRecord> m_xTakeInfos;
+  KString m_xCurrentTake;
+  KFbxSceneInfo* m_pxSceneInfo = nullptr;
+};
+
+#endif

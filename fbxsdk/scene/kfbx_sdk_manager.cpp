@@ -1,0 +1,139 @@
+#include "fbxsdk/scene/kfbx_sdk_manager.h"
+
+#include <algorithm>
+
+#include "fbxsdk/scene/kfbx_node.h"
+#include "fbxsdk/scene/kfbx_scene_graph.h"
+#include "fbxsdk/scene/kfbx_scene_info.h"
+
+namespace {
+
+constexpr const char* kManagerErrorTexts[] = {"Object not found", nullptr};
+static_assert(sizeof(kManagerErrorTexts) / sizeof(kManagerErrorTexts[0]) == KFbxSdkManager::eERROR_COUNT,
+              "one text per manager error");
+
+// Importers and exporters go first when the manager is deleted: they may
+// hand objects they keep back to the manager while being deleted.
+constexpr KFbxSdkManager::EObjectList kDeletionOrder[] = {
+    KFbxSdkManager::eLIST_IMPORTER,      KFbxSdkManager::eLIST_EXPORTER,    KFbxSdkManager::eLIST_STREAM_OPTIONS,
+    KFbxSdkManager::eLIST_SCENE,         KFbxSdkManager::eLIST_NODE,        KFbxSdkManager::eLIST_NODE_ATTRIBUTE,
+    KFbxSdkManager::eLIST_SCENE_INFO,    KFbxSdkManager::eLIST_GEOMETRY,    KFbxSdkManager::eLIST_MATERIAL,
+    KFbxSdkManager::eLIST_TEXTURE,       KFbxSdkManager::eLIST_VIDEO,       KFbxSdkManager::eLIST_DEFORMER,
+    KFbxSdkManager::eLIST_POSE,          KFbxSdkManager::eLIST_GENERIC_NODE, KFbxSdkManager::eLIST_CHARACTER,
+    KFbxSdkManager::eLIST_CONSTRAINT,    KFbxSdkManager::eLIST_CONTROL_SET_PLUG,
+};
+static_assert(sizeof(kDeletionOrder) / sizeof(kDeletionOrder[0]) == KFbxSdkManager::eLIST_COUNT,
+              "every list is emptied");
+
+}  // namespace
+
+KFbxSdkManager::KFbxSdkManager() : m_xError(kManagerErrorTexts, eERROR_COUNT) {}
+
+KFbxSdkManager::~KFbxSdkManager() {
+  // Objects are deleted without unlinking: links only run between objects
+  // that are all going. Each leaves its list before it is deleted, so a
+  // destructor that calls back into the manager finds the lists consistent.
+  for (EObjectList eList : kDeletionOrder) {
+    std::vector<KFbxObject*>& xList = m_axLists[eList];
+    while (!xList.empty()) {
+      KFbxObject* pxObject = xList.back();
+      xList.pop_back();
+      delete pxObject;
+    }
+  }
+}
+
+bool KFbxSdkManager::Holds(EObjectList eList, const KFbxObject* pxObject) const {
+  const std::vector<KFbxObject*>& xList = m_axLists[eList];
+  return pxObject && std::find(xList.begin(), xList.end(), pxObject) != xList.end();
+}
+
+KFbxObject* KFbxSdkManager::GetObject(EObjectList eList, int iIndex) const {
+  return iIndex >= 0 && iIndex < GetObjectCount(eList) ? m_axLists[eList][iIndex] : nullptr;
+}
+
+bool KFbxSdkManager::NotFound() {
+  m_xError.SetLastErrorID(eOBJECT_NOT_FOUND);
+  return false;
+}
+
+bool KFbxSdkManager::Unrecord(EObjectList eList, KFbxObject* pxObject) {
+  std::vector<KFbxObject*>& xList = m_axLists[eList];
+  auto it = std::find(xList.begin(), xList.end(), pxObject);
+  if (!pxObject || it == xList.end()) return false;
+  xList.erase(it);
+  return true;
+}
+
+bool KFbxSdkManager::DestroyObject(EObjectList eList, KFbxObject* pxObject) {
+  if (!Unrecord(eList, pxObject)) return NotFound();
+  delete pxObject;
+  return true;
+}
+
+KFbxSceneGraph* KFbxSdkManager::CreateScene(const char* pszName) {
+  KFbxNode* pxRoot = CreateNode("RootNode");
+  if (!pxRoot) return nullptr;
+  KFbxSceneGraph* pxScene = CreateObject<KFbxSceneGraph>(eLIST_SCENE, pxRoot, pszName);
+  if (!pxScene) DestroyNode(pxRoot);
+  return pxScene;
+}
+
+bool KFbxSdkManager::DestroyScene(KFbxSceneGraph* pxScene, bool bNodeTree) {
+  if (!Holds(eLIST_SCENE, pxScene)) return NotFound();
+  KFbxNode* pxRoot = pxScene->RootNode();
+  Unrecord(eLIST_SCENE, pxScene);
+  delete pxScene;
+  if (bNodeTree && pxRoot) DestroyNode(pxRoot, true);
+  return true;
+}
+
+KFbxNode* KFbxSdkManager::CreateNode(const char* pszName) { return CreateObject<KFbxNode>(eLIST_NODE, pszName); }
+
+bool KFbxSdkManager::DestroyNode(KFbxNode* pxNode, bool bRecursive) {
+  if (!Holds(eLIST_NODE, pxNode)) return NotFound();
+  while (KFbxNode* pxChild = pxNode->Child(0)) {
+    if (bRecursive) {
+      if (!DestroyNode(pxChild, true)) pxNode->RemoveChild(pxChild);  // a child made elsewhere
+    } else {
+      pxNode->RemoveChild(pxChild);
+    }
+  }
+  if (KFbxNode* pxParent = pxNode->GetParent()) pxParent->RemoveChild(pxNode);
+  if (KFbxNodeAttribute* pxAttribute = pxNode->Attribute()) {
+    pxNode->SetAttribute(nullptr);
+    DestroyObject(eLIST_NODE_ATTRIBUTE, pxAttribute);
+  }
+  for (KFbxObject* pxScene : m_axLists[eLIST_SCENE]) static_cast<KFbxSceneGraph*>(pxScene)->Forget(pxNode);
+  Unrecord(eLIST_NODE, pxNode);
+  delete pxNode;
+  return true;
+}
+
+KFbxNull* KFbxSdkManager::CreateNull(const char* pszName) { return CreateObject<KFbxNull>(eLIST_NODE_ATTRIBUTE, pszName); }
+
+KFbxMarker* KFbxSdkManager::CreateMarker(const char* pszName, int iMarkerKind) {
+  return CreateObject<KFbxMarker>(eLIST_NODE_ATTRIBUTE, pszName, iMarkerKind);
+}
+
+KFbxSkeleton* KFbxSdkManager::CreateSkeleton(const char* pszName, int iSkeletonKind) {
+  return CreateObject<KFbxSkeleton>(eLIST_NODE_ATTRIBUTE, pszName, iSkeletonKind);
+}
+
+KFbxMesh* KFbxSdkManager::CreateMesh(const char* pszName) { return CreateObject<KFbxMesh>(eLIST_NODE_ATTRIBUTE, pszName); }
+
+bool KFbxSdkManager::DestroyNodeAttribute(KFbxNodeAttribute* pxAttribute) {
+  if (!Holds(eLIST_NODE_ATTRIBUTE, pxAttribute)) return NotFound();
+  if (KFbxNode* pxNode = pxAttribute->GetNode()) pxNode->SetAttribute(nullptr);
+  return DestroyObject(eLIST_NODE_ATTRIBUTE, pxAttribute);
+}
+
+KFbxSceneInfo* KFbxSdkManager::CreateSceneInfo(const char* pszName) {
+  return CreateObject<KFbxSceneInfo>(eLIST_SCENE_INFO, pszName);
+}
+
+bool KFbxSdkManager::DestroySceneInfo(KFbxSceneInfo* pxInfo) {
+  if (!Holds(eLIST_SCENE_INFO, pxInfo)) return NotFound();
+  for (KFbxObject* pxScene : m_axLists[eLIST_SCENE]) static_cast<KFbxSceneGraph*>(pxScene)->Forget(pxInfo);
+  return DestroyObject(eLIST_SCENE_INFO, pxInfo);
+}
