@@ -1,6 +1,7 @@
 #include "bvh_root.h"
 
 #include <cstdio>
+#include <new>
 
 #include "bvh_load.h"
 // Generated at build time from bvh_grammar.y and bvh_scanner.l.
@@ -65,10 +66,16 @@ void BvhRoot::endJoint() {
 }
 
 void BvhRoot::addChannel(const std::string& name) {
-  if (!m_pCurrentMotion) m_pCurrentMotion.reset(new Motion::Motion(m_pCurrent->name()));
-  auto* plot = new Motion::FxPlot(0);
-  m_pCurrentMotion->append(new Motion::Fx(name, plot));
-  m_vColumns.push_back(plot);
+  try {
+    if (!m_pCurrentMotion) m_pCurrentMotion.reset(new Motion::Motion(m_pCurrent->name()));
+    std::unique_ptr<Motion::Fx> fx(new Motion::Fx(name, new Motion::FxPlot(0)));
+    m_vColumns.reserve(m_vColumns.size() + 1);
+    Motion::FxPlot* plot = fx->function();
+    m_pCurrentMotion->append(fx.release());
+    m_vColumns.push_back(plot);  // cannot throw: room was reserved
+  } catch (const std::bad_alloc&) {
+    // No memory for one more channel: that channel is abandoned, the load goes on.
+  }
 }
 
 void BvhRoot::commitChannels() {
@@ -111,10 +118,15 @@ namespace {
 class Scanner {
  public:
   explicit Scanner(Bvh::BvhLoad& load) {
-    bvhlex_init_extra(&load, &m_scanner);
+    if (bvhlex_init_extra(&load, &m_scanner) != 0) {
+      m_scanner = nullptr;  // no memory: there is nothing to scan with
+      return;
+    }
     bvhset_in(load.file, m_scanner);
   }
-  ~Scanner() { bvhlex_destroy(m_scanner); }
+  ~Scanner() {
+    if (m_scanner) bvhlex_destroy(m_scanner);
+  }
   Scanner(const Scanner&) = delete;
   Scanner& operator=(const Scanner&) = delete;
   yyscan_t get() const { return m_scanner; }
@@ -134,22 +146,28 @@ BvhRoot* createBvhRoot(const char* fileName) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "r"));
   if (!file) return nullptr;
 
-  auto* root = new BvhRoot();
-  Bvh::BvhLoad load;
-  load.root = root;
-  load.file = file.get();
-  load.line = 0;
+  std::unique_ptr<BvhRoot> root;
   try {
-    Scanner scanner(load);
-    // The result (accepted, given up, stack full) does not matter: whatever was
-    // built before a failure stays.
-    bvhparse(scanner.get(), &load);
+    root.reset(new BvhRoot());
+    Bvh::BvhLoad load;
+    load.root = root.get();
+    load.file = file.get();
+    load.line = 0;
+    try {
+      Scanner scanner(load);
+      // The result (accepted, given up, stack full) does not matter: whatever
+      // was built before a failure stays.
+      if (scanner.get()) bvhparse(scanner.get(), &load);
+    } catch (const std::exception&) {
+      // A fatal scanner condition (already printed) or no memory: keep what was read.
+    }
+    std::fflush(stdout);
+    root->linkMotions();
   } catch (const std::exception&) {
-    // A fatal scanner condition (already printed) or no memory: keep what was read.
+    // Not even the bare skeleton could be made.
+    return nullptr;
   }
-  std::fflush(stdout);
-  root->linkMotions();
-  return root;
+  return root.release();
 }
 
 }  // namespace Secne

@@ -13,7 +13,7 @@ TokenStream scanTokens(std::FILE* file) {
   BvhLoad load;
   load.file = file;
   yyscan_t scanner = nullptr;
-  bvhlex_init_extra(&load, &scanner);
+  if (bvhlex_init_extra(&load, &scanner) != 0) return out;
   bvhset_in(file, scanner);
   try {
     for (;;) {

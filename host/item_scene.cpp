@@ -102,6 +102,7 @@ Item readItem(const json& value, const std::string& where) {
   Item item;
   if (!value.contains("name") || !value["name"].is_string()) fail(where, "the item needs a name");
   item.name = value["name"].get<std::string>();
+  if (value.contains("type") && !value["type"].is_string()) fail(where, "the item type is a name such as \"null\"");
   const std::string typeName = value.value("type", std::string("null"));
   const auto type = std::find_if(std::begin(kTypeNames), std::end(kTypeNames),
                                  [&](const TypeName& t) { return typeName == t.name; });
@@ -175,7 +176,7 @@ ItemScene ItemScene::load(const std::string& path) {
   text << in.rdbuf();
   try {
     return parse(text.str());
-  } catch (const std::runtime_error& e) {
+  } catch (const std::exception& e) {
     throw std::runtime_error(path + ": " + e.what());
   }
 }

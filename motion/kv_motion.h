@@ -52,7 +52,11 @@ class Fx : public Named {
 class Motion : public Named {
  public:
   explicit Motion(const std::string& name) : Named(name) {}
-  void append(Fx* pFx) { m_vFx.emplace_back(pFx); }
+  // Takes ownership at once, so nothing leaks if the list cannot grow.
+  void append(Fx* pFx) {
+    std::unique_ptr<Fx> owned(pFx);
+    m_vFx.push_back(std::move(owned));
+  }
   std::size_t count() const { return m_vFx.size(); }
   Fx* fx(std::size_t index) const { return m_vFx[index].get(); }
   std::vector<Fx*> fxList() const;
@@ -65,7 +69,10 @@ class Motion : public Named {
 class MotionList : public Named {
  public:
   MotionList() = default;
-  void append(Motion* pMotion) { m_vMotion.emplace_back(pMotion); }
+  void append(Motion* pMotion) {
+    std::unique_ptr<Motion> owned(pMotion);
+    m_vMotion.push_back(std::move(owned));
+  }
   std::size_t count() const { return m_vMotion.size(); }
   Motion* motion(std::size_t index) const { return m_vMotion[index].get(); }
 

@@ -42,8 +42,14 @@ Node::~Node() {
 Node* Node::addChild(Node* pNode) {
   KVAT_ASSERT(pNode, "pNode");
   pNode->m_pParent = this;
-  pNode->setName(pNode->uniqueName(pNode->name()));
-  m_vChildren.push_back(pNode);
+  try {
+    pNode->setName(pNode->uniqueName(pNode->name()));
+    m_vChildren.push_back(pNode);
+  } catch (...) {
+    // The node was handed over: it goes rather than leaks.
+    delete pNode;
+    throw;
+  }
   return pNode;
 }
 

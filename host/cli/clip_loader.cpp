@@ -1,5 +1,7 @@
 #include "clip_loader.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,16 +13,20 @@ namespace Cli {
 
 
 std::string extensionOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
+  // The module's own rule: the text after the last dot, or the whole name.
   const std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return path.substr(dot + 1);
+  return dot == std::string::npos ? path : path.substr(dot + 1);
 }
 
 std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.bvh"; }
 
 LoadedClip loadClip(const std::string& path) {
   LoadedClip clip;
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    clip.error = "cannot read '" + path + "': it is a folder";
+    return clip;
+  }
   if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
     std::fclose(probe);
   } else {

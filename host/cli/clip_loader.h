@@ -19,7 +19,7 @@ struct LoadedClip {
   ReaderOutput diagnostics;  // what the reader printed while loading
 };
 
-// The extension after the last dot, as written ("" when there is none).
+// The text after the last dot, as written; a name without a dot is taken whole.
 std::string extensionOf(const std::string& path);
 LoadedClip loadClip(const std::string& path);
 // The bundled sample clip used when none is given.

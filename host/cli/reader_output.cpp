@@ -18,8 +18,9 @@ void redirect(int fd, int& saved, int& file) {
   unlink(path);
   saved = dup(fd);
   if (saved < 0 || dup2(file, fd) < 0) {
+    if (saved >= 0) close(saved);
     close(file);
-    file = -1;
+    saved = file = -1;
   }
 }
 
@@ -63,10 +64,22 @@ ReaderOutput ReaderOutputCapture::finish() {
   return o;
 }
 
+namespace {
+// What the scanner prints on standard error when it cannot go on.
+constexpr const char* kFatalMessages[] = {
+    "out of dynamic memory in yy_create_buffer()", "fatal error - scanner input buffer overflow",
+    "input in flex scanner failed", "fatal flex scanner internal error--end of buffer missed",
+    "fatal flex scanner internal error--no action found"};
+}  // namespace
+
 std::string summariseDiagnostics(const ReaderOutput& output) {
-  std::istringstream lines(output.out);
   std::string line, first;
   int count = 0;
+  std::istringstream errors(output.err);
+  while (std::getline(errors, line))
+    for (const char* fatal : kFatalMessages)
+      if (line == fatal && count++ == 0) first = line;
+  std::istringstream lines(output.out);
   while (std::getline(lines, line)) {
     const std::size_t at = line.find("ERROR: ");
     if (at == std::string::npos) continue;

@@ -139,10 +139,13 @@ int runRender(const RenderRequest& request) {
   }
   settings.echo = request.verbose;
   if (settings.to < settings.from) return usage("--to comes before --from");
-  const std::size_t frames = Host::frameTimes(settings.from, settings.to, settings.fps).size();
-  if (frames == 0 || frames > kMaxFrames)
-    return usage("the range and --fps give " + std::to_string(frames) + " frames; at most " +
+  const double frames = std::floor((settings.to - settings.from) * settings.fps + 1e-9) + 1;
+  if (!(frames >= 1 && frames <= kMaxFrames)) {
+    char count[32];
+    std::snprintf(count, sizeof count, "%.3g", frames);
+    return usage(std::string("the range and --fps give ") + count + " frames; at most " +
                  std::to_string(kMaxFrames) + " are drawn");
+  }
 
   Progress progress;
   settings.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
@@ -193,8 +196,10 @@ int runRender(const RenderRequest& request) {
   else if (format == Render::Format::Png && animation.frames.size() > 1)
     what = "a contact sheet of " + std::to_string(Render::sheetFrames(animation.frames.size(), 12).size()) + " of " +
            what;
+  int width = 0, height = 0;
+  Render::pictureSize(format, animation, options, width, height);
   std::cout << "wrote " << request.output << ": " << what
-            << ", " << options.width << "x" << options.height << ", " << Render::viewName(options.view)
+            << ", " << width << "x" << height << ", " << Render::viewName(options.view)
             << " view\n";
   return 0;
 }

@@ -69,10 +69,18 @@ std::vector<Line2> gridLines(const Projection& proj) {
   const double xa = std::floor((proj.minX() - pad) / step) * step, xb = std::ceil((proj.maxX() + pad) / step) * step;
   const double za = std::floor((proj.minZ() - pad) / step) * step, zb = std::ceil((proj.maxZ() + pad) / step) * step;
   const double y = proj.floorHeight();
-  // At most a few hundred lines whatever the numbers are.
-  if ((xb - xa) / step > 400 || (zb - za) / step > 400) return lines;
-  for (double x = xa; x <= xb + step / 2; x += step) lines.push_back({proj.toPicture({x, y, za}), proj.toPicture({x, y, zb})});
-  for (double z = za; z <= zb + step / 2; z += step) lines.push_back({proj.toPicture({xa, y, z}), proj.toPicture({xb, y, z})});
+  // Lines are counted, not stepped to: far from the origin a small step may
+  // vanish in the coordinates' precision. At most a few hundred, else none.
+  const double nx = std::round((xb - xa) / step), nz = std::round((zb - za) / step);
+  if (!(nx >= 0 && nx <= 400 && nz >= 0 && nz <= 400)) return lines;
+  for (int i = 0; i <= static_cast<int>(nx); ++i) {
+    const double x = xa + i * step;
+    lines.push_back({proj.toPicture({x, y, za}), proj.toPicture({x, y, zb})});
+  }
+  for (int i = 0; i <= static_cast<int>(nz); ++i) {
+    const double z = za + i * step;
+    lines.push_back({proj.toPicture({xa, y, z}), proj.toPicture({xb, y, z})});
+  }
   return lines;
 }
 

@@ -11,26 +11,47 @@ namespace Render {
 namespace {
 constexpr std::size_t kSheetFrames = 12;
 constexpr int kSheetColumns = 4;
-}  // namespace
 
 // One frame when a still is asked for, else a contact sheet of up to twelve
 // frames spread over the clip, four to a row, each at half the picture size.
+struct Layout {
+  std::vector<std::size_t> frames;
+  int tileW, tileH, columns, rows;
+};
+
+Layout layoutOf(const Animation& animation, const RenderOptions& options) {
+  Layout l{{}, options.width, options.height, 1, 1};
+  if (options.stillIndex >= 0 && static_cast<std::size_t>(options.stillIndex) < animation.frames.size()) {
+    l.frames.push_back(static_cast<std::size_t>(options.stillIndex));
+    return l;
+  }
+  l.frames = sheetFrames(animation.frames.size(), kSheetFrames);
+  if (l.frames.size() > 1) {
+    l.tileW = std::max(1, options.width / 2);
+    l.tileH = std::max(1, options.height / 2);
+    l.columns = std::min<int>(kSheetColumns, static_cast<int>(l.frames.size()));
+    l.rows = static_cast<int>((l.frames.size() + l.columns - 1) / l.columns);
+  }
+  return l;
+}
+
+}  // namespace
+
+void pictureSize(Format format, const Animation& animation, const RenderOptions& options, int& width, int& height) {
+  width = options.width;
+  height = options.height;
+  if (format != Format::Png) return;
+  const Layout l = layoutOf(animation, options);
+  width = l.tileW * l.columns;
+  height = l.tileH * l.rows;
+}
+
 std::string writePng(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
-  std::vector<std::size_t> frames;
-  int tileW = options.width, tileH = options.height, columns = 1;
-  if (options.stillIndex >= 0 && static_cast<std::size_t>(options.stillIndex) < animation.frames.size()) {
-    frames.push_back(static_cast<std::size_t>(options.stillIndex));
-  } else {
-    frames = sheetFrames(animation.frames.size(), kSheetFrames);
-    if (frames.size() > 1) {
-      tileW = std::max(1, options.width / 2);
-      tileH = std::max(1, options.height / 2);
-      columns = std::min<int>(kSheetColumns, static_cast<int>(frames.size()));
-    }
-  }
-  const int rows = static_cast<int>((frames.size() + columns - 1) / columns);
-  const int w = tileW * columns, h = tileH * rows;
+  const Layout layout = layoutOf(animation, options);
+  const std::vector<std::size_t>& frames = layout.frames;
+  const int tileW = layout.tileW, tileH = layout.tileH, columns = layout.columns;
+  const int w = tileW * columns, h = tileH * layout.rows;
   std::vector<uint8_t> pixels(static_cast<std::size_t>(w) * h * 3);
   // Unused tiles stay the background colour.
   uint8_t bg[3];

@@ -31,6 +31,9 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
 std::string writePicture(Format format, const Animation& animation, const RenderOptions& options,
                          const std::string& path);
 
+// The size of the picture a format writes: a PNG contact sheet is several tiles.
+void pictureSize(Format format, const Animation& animation, const RenderOptions& options, int& width, int& height);
+
 // The frames a contact sheet shows: at most `count`, evenly spread, first and last included.
 std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count);
 

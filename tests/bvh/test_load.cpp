@@ -215,18 +215,29 @@ TEST(BvhLoad, FailureCases) {
   EXPECT_EQ(none.output.out + none.output.err, "");
   EXPECT_EQ(Kvat::Secne::createBvhRoot(nullptr), nullptr);
 
-  // Nesting deeper than the parser stack gives up with what was built.
-  std::string deep = "HIERARCHY\nROOT H\n{\nOFFSET 0 0 0\n";
-  for (int i = 0; i < 300; ++i) deep += "JOINT J\n{\nOFFSET 0 1 0\n";
-  for (int i = 0; i < 300; ++i) deep += "}\n";
-  deep += "}\n";
-  const Loaded l = loadText(deep, "deep.bvh");
-  ASSERT_TRUE(l.root);
-  EXPECT_NE(l.output.out.find("ERROR: parser stack overflow\n"), std::string::npos);
+  // The parser holds the start state and 200 more. Nesting d joints, the
+  // deepest point (the last number of the innermost OFFSET) needs
+  // 16 + 5 (d - 1) states: start, sections, HIERARCHY, ROOT, name, action,
+  // "{", items, then JOINT, name, action, "{", items per outer level, and
+  // JOINT, name, action, "{", OFFSET, number, number, INTEGER innermost.
+  // So 38 levels (201 states) fit and 39 do not.
+  auto nested = [](int levels) {
+    std::string s = "HIERARCHY\nROOT H\n{\nOFFSET 0 0 0\n";
+    for (int i = 0; i < levels; ++i) s += "JOINT J\n{\nOFFSET 0 1 0\n";
+    for (int i = 0; i < levels; ++i) s += "}\n";
+    return s + "}\n";
+  };
+  const Loaded fits = loadText(nested(38), "deep38.bvh");
+  EXPECT_EQ(fits.output.out, "");
+  const Loaded deep = loadText(nested(300), "deep.bvh");
+  ASSERT_TRUE(deep.root);
+  EXPECT_EQ(deep.output.out, "ERROR: parser stack overflow\n");
   int depth = 0;
-  for (Node* n = l.root->top(); !n->children().empty(); n = n->children()[0]) ++depth;
-  EXPECT_GT(depth, 10);
-  EXPECT_LT(depth, 300);
+  for (Node* n = deep.root->top(); !n->children().empty(); n = n->children()[0]) ++depth;
+  // Below the top node: the ROOT joint, 38 whole levels, and the 39th joint,
+  // made as its name is read, just before its brace finds the stack full.
+  EXPECT_EQ(depth, 1 + 39);
+  EXPECT_EQ(loadText(nested(39), "deep39.bvh").output.out, "ERROR: parser stack overflow\n");
 }
 
 TEST(BvhLoad, FolderGivesABareSkeleton) {

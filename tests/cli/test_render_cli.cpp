@@ -99,11 +99,14 @@ struct Refusal {
 TEST(CliRender, RefusalsNameWhatIsWrong) {
   const std::string notBvh = clitest::writeTemp("words.bvh", "just some words\n");
   const std::string out = clitest::writeTemp("x.gif", "");
+  const std::string badScene = clitest::writeTemp("bad.json", R"({"items":[{"name":"A","type":3}]})");
   const Refusal cases[] = {
       {"render /nonexistent/clip.bvh -o '" + out + "'", 1, "cannot open '/nonexistent/clip.bvh'"},
       {"render '" + notBvh + "' -o '" + out + "'", 1, "no bones to draw"},
       {"render --module /nonexistent/mod.so -o '" + out + "'", 1, "cannot load module '/nonexistent/mod.so'"},
       {"render --scene /nonexistent/scene.json -o '" + out + "'", 1, "/nonexistent/scene.json"},
+      {"render --scene '" + badScene + "' -o '" + out + "'", 1, badScene + ": item 0: the item type is a name"},
+      {"render /tmp -o '" + out + "'", 1, "cannot read '/tmp': it is a folder"},
       {"render --item Nobody -o '" + out + "'", 1, "no item named 'Nobody'"},
       {"render -o /nonexistent/dir/out.gif --to 0.1", 1, "cannot write '/nonexistent/dir/out.gif'"},
       {"render -o out.jpg", 2, ".gif, .png, .svg or .html"},

@@ -80,6 +80,22 @@ TEST(Projection, ViewsLookFromWhereTheirNamesSay) {
   EXPECT_DOUBLE_EQ(front.floorHeight(), 0.0);
 }
 
+TEST(Projection, FloorGridStaysBoundedFarFromTheOrigin) {
+  // Far out, a step of the grid may vanish in the coordinates' precision.
+  struct Case { double offset, size; };
+  const Case cases[] = {{1e10, 1e-3}, {1e20, 1.0}, {0, 0}, {-5, 200}};
+  for (const Case& c : cases) {
+    Animation a;
+    Frame f;
+    f.segments = {{{c.offset, 0, c.offset}, {c.offset + c.size, c.size, c.offset + c.size}}};
+    a.frames.push_back(f);
+    const std::vector<Line2> grid = gridLines(Projection(View::Front, a, 100, 100));
+    EXPECT_LE(grid.size(), 802u) << c.offset;
+  }
+  Animation walk = walker(3);
+  EXPECT_GT(gridLines(Projection(View::Top, walk, 100, 100)).size(), 4u);
+}
+
 TEST(Render, NamesAndTables) {
   const std::pair<const char*, bool> views[] = {{"front", true}, {"side", true}, {"top", true},
                                                 {"three-quarter", true}, {"Front", false}, {"", false}};
