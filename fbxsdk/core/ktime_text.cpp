@@ -1,5 +1,6 @@
 // Text forms of KTime: time code ("hhh:mm:ss.ff") and frame count.
 #include <cctype>
+#include <climits>
 #include <cstdarg>
 #include <cinttypes>
 #include <cstdio>
@@ -96,10 +97,10 @@ KString FrameCountText(const KTime& xTime, int iStyle, int iMode) {
   if (xTime.IsMinusInfinite()) return xInf.m_pszMinus;
 
   const int64_t llTicks = xTime.Get();
-  // The sign is that of the time, so that a time less than one frame before
-  // zero still reads as negative.
-  const bool bNegative = llTicks < 0;
+  // The count is truncated toward zero and the sign is the count's: less
+  // than a frame before zero is frame 0 with a sub-frame part.
   const int64_t llCount = llTicks / llPerFrame;
+  const bool bNegative = llCount < 0;
   const int64_t llAbsCount = llCount < 0 ? -llCount : llCount;
   const int64_t llSub = llTicks % llPerFrame;
   const int64_t llAbsSub = llSub < 0 ? -llSub : llSub;
@@ -147,6 +148,16 @@ class TextReader {
     if (bNegative) llValue = -llValue;
     return true;
   }
+  // A number in the manner of "%I64d": an optional "+" or "-" directly
+  // followed by digits. bNegative tells a "-0" from a "0".
+  bool SignedInteger(int64_t& llValue, bool& bNegative) {
+    bNegative = Accept('-');
+    if (!bNegative) Accept('+');
+    size_t uDigits;
+    if (!Digits(llValue, uDigits)) return false;
+    if (bNegative) llValue = -llValue;
+    return true;
+  }
 
  private:
   const std::string& m_xText;
@@ -169,7 +180,10 @@ std::string Trimmed(const char* pszText) {
   return xText.substr(uStart);
 }
 
-// Splits off a trailing "(n)" and returns n through iHundredths.
+bool FitsInt(int64_t llValue) { return llValue >= INT_MIN && llValue <= INT_MAX; }
+
+// Splits off a trailing "(n)" and returns n through iHundredths; false when
+// n does not fit.
 bool TakeParenthesised(std::string& xText, int& iHundredths) {
   iHundredths = 0;
   if (xText.empty() || xText.back() != ')') return true;
@@ -181,7 +195,7 @@ bool TakeParenthesised(std::string& xText, int& iHundredths) {
   xReader.SkipSpaces();
   if (!xReader.Integer(llValue)) return false;
   xReader.SkipSpaces();
-  if (!xReader.AtEnd()) return false;
+  if (!xReader.AtEnd() || !FitsInt(llValue)) return false;
   iHundredths = static_cast<int>(llValue);
   xText = Trimmed(xText.substr(0, uOpen).c_str());
   return true;
@@ -217,15 +231,20 @@ bool ReadTimeCode(KTime& xTime, const std::string& xWhole, int iMode) {
     size_t uDigits;
     if (!xReader.Digits(llFrames, uDigits)) return false;
   }
+  int64_t llHundredths = iHundredths;
   if (xReader.Accept('.')) {
     int64_t llFraction;
     size_t uDigits;
     if (!xReader.Digits(llFraction, uDigits)) return false;
-    iHundredths += FractionHundredths(llFraction, uDigits);
+    llHundredths += FractionHundredths(llFraction, uDigits);
   }
   if (!xReader.AtEnd()) return false;
+  // A field the time code cannot hold makes no time (it is not cut down to
+  // one that it can).
+  for (int64_t llField : {llHours, llMinutes, llSeconds, llFrames, llHundredths})
+    if (!FitsInt(llField)) return false;
   return xTime.FromTimeCode(static_cast<int>(llHours), static_cast<int>(llMinutes), static_cast<int>(llSeconds),
-                            static_cast<int>(llFrames), 0, iHundredths, iMode);
+                            static_cast<int>(llFrames), 0, static_cast<int>(llHundredths), iMode);
 }
 
 bool ReadFrameCount(KTime& xTime, const std::string& xWhole, int iMode) {
@@ -233,24 +252,27 @@ bool ReadFrameCount(KTime& xTime, const std::string& xWhole, int iMode) {
   int iHundredths;
   if (!TakeParenthesised(xText, iHundredths)) return false;
   TextReader xReader(xText);
-  // "- 12" as well as "-12": the sign applies to frames and hundredths alike.
-  const bool bNegative = xReader.Accept('-');
-  xReader.SkipSpaces();
+  // The signed whole count, then the hundredths added to it: "-12.5" is
+  // half a frame after frame -12. The sign must touch the digits, so the
+  // display form "- 12" of a negative count is not read.
   int64_t llFrames;
-  size_t uDigits;
-  if (!xReader.Digits(llFrames, uDigits)) return false;
+  bool bNegative;
+  if (!xReader.SignedInteger(llFrames, bNegative)) return false;
+  int64_t llHundredths = iHundredths;
   if (xReader.Accept('.')) {
     int64_t llFraction;
+    size_t uDigits;
     if (!xReader.Digits(llFraction, uDigits)) return false;
-    iHundredths += FractionHundredths(llFraction, uDigits);
+    llHundredths += FractionHundredths(llFraction, uDigits);
   }
   xReader.Accept('*');
-  if (!xReader.AtEnd()) return false;
+  if (!xReader.AtEnd() || !FitsInt(llHundredths)) return false;
+  // "-0.5" has no whole count to carry its sign: the hundredths take it.
+  if (bNegative && llFrames == 0) llHundredths = -llHundredths;
 
   const Wide perFrame = KTime::GetOneFrameValue(iMode);
-  const Wide part = Wide(iHundredths) * perFrame;
-  Wide ticks = Wide(llFrames) * perFrame + (part > 0 ? (part + 99) / 100 : part / 100);
-  if (bNegative) ticks = -ticks;
+  const Wide part = Wide(llHundredths) * perFrame;
+  const Wide ticks = Wide(llFrames) * perFrame + (part > 0 ? (part + 99) / 100 : part / 100);
   if (ticks > INT64_MAX || ticks < INT64_MIN) return false;
   xTime.Set(static_cast<int64_t>(ticks));
   return true;

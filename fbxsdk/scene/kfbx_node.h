@@ -88,10 +88,12 @@ class KFbxNode : public KFbxTakeNodeContainer {
   void TakeNodeRemoved() override { m_xLookup = TransformCurves(); }
 
  private:
-  // The "T", "R" and "S" curve nodes of one take node. Like the caches, the
-  // lookup holds until the next take selection (or removal) on this node.
+  // The "T", "R" and "S" curve nodes of one take node, found afresh after a
+  // take selection or removal on this node and whenever the curve-node
+  // generation has moved on since (a node of the tree may be gone).
   struct TransformCurves {
     const TakeNode* m_pxTakeNode = nullptr;
+    uint64_t m_uGeneration = 0;
     KFCurveNode* m_apxNodes[3] = {nullptr, nullptr, nullptr};
   };
 

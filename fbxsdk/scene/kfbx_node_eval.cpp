@@ -72,9 +72,11 @@ Matrix44 ScaleRows(const double* pdScale, const Matrix44& xM) {
 }  // namespace
 
 const KFbxNode::TransformCurves& KFbxNode::CurrentTransformCurves(TakeNode* pxTakeNode) {
-  if (m_xLookup.m_pxTakeNode != pxTakeNode) {
+  const uint64_t uGeneration = KFCurveNode::ShapeGeneration();
+  if (m_xLookup.m_pxTakeNode != pxTakeNode || m_xLookup.m_uGeneration != uGeneration) {
     m_xLookup = TransformCurves();
     m_xLookup.m_pxTakeNode = pxTakeNode;
+    m_xLookup.m_uGeneration = uGeneration;
     KFCurveNode* pxRoot = pxTakeNode ? pxTakeNode->GetKFCurveNode() : nullptr;
     for (int i = 0; i < 3 && pxRoot; ++i) m_xLookup.m_apxNodes[i] = pxRoot->Find(kTransformChannelNames[i]);
   }

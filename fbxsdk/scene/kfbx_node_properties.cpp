@@ -196,6 +196,10 @@ bool KFbxNodeProperties::SetPivotVector(int iSet, EPivotVector eField, const Kge
 
 bool KFbxNodeProperties::SetRotationOrder(int iSet, int iOrder) {
   if (!ValidSet(iSet)) return false;
+  // A value outside the known orders (such as one read from a file) has no
+  // rotation of its own: it evaluates as "Euler XYZ", and doubling it for
+  // the order code must not overflow.
+  if (iOrder < eEULER_XYZ || iOrder > eSPHERIC_XYZ) iOrder = eEULER_XYZ;
   m_axPivotSets[iSet].m_iRotationOrder = iOrder;
   if (iSet == 0) m_xRotationSpace.m_iOrderCode = 2 * iOrder;
   return true;

@@ -1,6 +1,7 @@
 #ifndef FBXSDK_SCENE_KFBX_PROPERTY_H
 #define FBXSDK_SCENE_KFBX_PROPERTY_H
 
+#include <limits>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -126,6 +127,12 @@ class KPropertyTemplate : public KProperty {
       m_xValue[iIndex] = dValue;
     } else if constexpr (std::is_same_v<T, bool>) {
       m_xValue = dValue != 0.0;
+    } else if constexpr (std::is_integral_v<T>) {
+      // Converting a number the type cannot hold is undefined: refuse it.
+      if (!(dValue >= static_cast<double>(std::numeric_limits<T>::min()) &&
+            dValue < static_cast<double>(std::numeric_limits<T>::max()) + 1.0))
+        return false;
+      m_xValue = static_cast<T>(dValue);
     } else if constexpr (std::is_arithmetic_v<T>) {
       m_xValue = static_cast<T>(dValue);
     }

@@ -66,7 +66,32 @@ bool KFbxSdkManager::Unrecord(EObjectList eList, KFbxObject* pxObject) {
 }
 
 bool KFbxSdkManager::DestroyObject(EObjectList eList, KFbxObject* pxObject) {
+  if (!Holds(eList, pxObject)) return NotFound();
+  // Kinds with links of their own go through their own destroy operation,
+  // which undoes those links first. The generic create may have put an
+  // object of another class in their list: that one has no such links.
+  switch (eList) {
+    case eLIST_SCENE:
+      if (auto* pxScene = dynamic_cast<KFbxSceneGraph*>(pxObject)) return DestroyScene(pxScene, false);
+      break;
+    case eLIST_NODE:
+      if (auto* pxNode = dynamic_cast<KFbxNode*>(pxObject)) return DestroyNode(pxNode);
+      break;
+    case eLIST_NODE_ATTRIBUTE:
+      if (auto* pxAttribute = dynamic_cast<KFbxNodeAttribute*>(pxObject)) return DestroyNodeAttribute(pxAttribute);
+      break;
+    default:
+      break;
+  }
+  return DeleteRecorded(eList, pxObject);
+}
+
+// Any object a scene refers to (take-bearing objects, scene information)
+// leaves every scene before it is deleted.
+bool KFbxSdkManager::DeleteRecorded(EObjectList eList, KFbxObject* pxObject) {
   if (!Unrecord(eList, pxObject)) return NotFound();
+  for (KFbxObject* pxEntry : m_axLists[eLIST_SCENE])
+    if (auto* pxScene = dynamic_cast<KFbxSceneGraph*>(pxEntry)) pxScene->Forget(pxObject);
   delete pxObject;
   return true;
 }
@@ -102,12 +127,9 @@ bool KFbxSdkManager::DestroyNode(KFbxNode* pxNode, bool bRecursive) {
   if (KFbxNode* pxParent = pxNode->GetParent()) pxParent->RemoveChild(pxNode);
   if (KFbxNodeAttribute* pxAttribute = pxNode->Attribute()) {
     pxNode->SetAttribute(nullptr);
-    DestroyObject(eLIST_NODE_ATTRIBUTE, pxAttribute);
+    DeleteRecorded(eLIST_NODE_ATTRIBUTE, pxAttribute);
   }
-  for (KFbxObject* pxScene : m_axLists[eLIST_SCENE]) static_cast<KFbxSceneGraph*>(pxScene)->Forget(pxNode);
-  Unrecord(eLIST_NODE, pxNode);
-  delete pxNode;
-  return true;
+  return DeleteRecorded(eLIST_NODE, pxNode);
 }
 
 KFbxNull* KFbxSdkManager::CreateNull(const char* pszName) { return CreateObject<KFbxNull>(eLIST_NODE_ATTRIBUTE, pszName); }
@@ -125,7 +147,7 @@ KFbxMesh* KFbxSdkManager::CreateMesh(const char* pszName) { return CreateObject<
 bool KFbxSdkManager::DestroyNodeAttribute(KFbxNodeAttribute* pxAttribute) {
   if (!Holds(eLIST_NODE_ATTRIBUTE, pxAttribute)) return NotFound();
   if (KFbxNode* pxNode = pxAttribute->GetNode()) pxNode->SetAttribute(nullptr);
-  return DestroyObject(eLIST_NODE_ATTRIBUTE, pxAttribute);
+  return DeleteRecorded(eLIST_NODE_ATTRIBUTE, pxAttribute);
 }
 
 KFbxSceneInfo* KFbxSdkManager::CreateSceneInfo(const char* pszName) {
@@ -134,6 +156,5 @@ KFbxSceneInfo* KFbxSdkManager::CreateSceneInfo(const char* pszName) {
 
 bool KFbxSdkManager::DestroySceneInfo(KFbxSceneInfo* pxInfo) {
   if (!Holds(eLIST_SCENE_INFO, pxInfo)) return NotFound();
-  for (KFbxObject* pxScene : m_axLists[eLIST_SCENE]) static_cast<KFbxSceneGraph*>(pxScene)->Forget(pxInfo);
-  return DestroyObject(eLIST_SCENE_INFO, pxInfo);
+  return DeleteRecorded(eLIST_SCENE_INFO, pxInfo);
 }

@@ -86,7 +86,9 @@ class KFbxSdkManager {
       return nullptr;  // no memory for the object or its parts
     }
   }
-  // Unrecords and deletes an object of a kind without links to tidy.
+  // Destroys an object of any list: scenes, nodes and node attributes as
+  // DestroyScene (without node tree), DestroyNode and DestroyNodeAttribute
+  // do; any other object leaves every scene's lists first.
   bool DestroyObject(EObjectList eList, KFbxObject* pxObject);
 
   bool Holds(EObjectList eList, const KFbxObject* pxObject) const;
@@ -98,6 +100,8 @@ class KFbxSdkManager {
 
  private:
   bool Unrecord(EObjectList eList, KFbxObject* pxObject);
+  // Unrecords the object, drops it from every scene and deletes it.
+  bool DeleteRecorded(EObjectList eList, KFbxObject* pxObject);
   bool NotFound();
 
   std::array<std::vector<KFbxObject*>, eLIST_COUNT> m_axLists;

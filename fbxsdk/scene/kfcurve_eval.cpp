@@ -204,7 +204,10 @@ float KFCurve::Bezier(int i, int j, float u) const {
 float KFCurve::WeightedBezier(int i, int j, float u) const {
   const KFCurveKey& xKey = Key(i);
   const uint32_t uWeighted = xKey.GetTangentWeightMode();
-  // A TCB key keeps its bias where the weights would be: it has none.
+  // Both weights of the segment are stored on key i, and a TCB key keeps its
+  // bias in that storage: it has neither weight, whatever its weight bits
+  // say (reading them would read the bias). The next key's kind plays no
+  // part, its own weights belonging to the segment after it.
   const bool bHasWeights = !xKey.IsTCB();
   const double wR = (uWeighted & KFCURVE_WEIGHTED_RIGHT) && i < m_iKeyCount - 1 && bHasWeights
                         ? xKey.GetRightTangentWeight()

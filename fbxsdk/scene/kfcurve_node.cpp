@@ -50,10 +50,14 @@ KFbxQuaternion EulerToQuaternion(const double* pAngles, int iOrderCode) {
 
 }  // namespace
 
+std::atomic<uint64_t> KFCurveNode::s_uShapeGeneration{0};
+
 KFCurveNode::KFCurveNode(const char* pszName, const KFbxDataType* pxDataType, int iLayerType)
     : m_xName(pszName), m_pxDataType(pxDataType), m_iLayerType(iLayerType) {}
 
-KFCurveNode::~KFCurveNode() = default;
+// Whoever kept a pointer to this node learns of its end through the
+// generation.
+KFCurveNode::~KFCurveNode() { ShapeChanged(); }
 
 std::unique_ptr<KFCurveNode> KFCurveNode::Clone() const {
   auto pxCopy = std::make_unique<KFCurveNode>(m_xName.Buffer(), m_pxDataType, m_iLayerType);
@@ -101,6 +105,7 @@ KFCurveNode* KFCurveNode::Add(std::unique_ptr<KFCurveNode> pxChild) {
   if (!pxChild) return nullptr;
   m_xChildren.push_back(std::move(pxChild));
   InvalidateCache();
+  ShapeChanged();
   return m_xChildren.back().get();
 }
 
@@ -108,17 +113,20 @@ bool KFCurveNode::Remove(int iIndex) {
   if (iIndex < 0 || iIndex >= GetCount()) return false;
   m_xChildren.erase(m_xChildren.begin() + iIndex);
   InvalidateCache();
+  ShapeChanged();
   return true;
 }
 
 void KFCurveNode::SetTimeWarp(std::unique_ptr<KFCurveNode> pxTimeWarp) {
   m_pxTimeWarp = std::move(pxTimeWarp);
   InvalidateCache();
+  ShapeChanged();
 }
 
 void KFCurveNode::SetNextLayer(std::unique_ptr<KFCurveNode> pxNextLayer) {
   m_pxNextLayer = std::move(pxNextLayer);
   InvalidateCache();
+  ShapeChanged();
 }
 
 // "T", "R" and "S" also find the transform nodes by their data type, whatever
@@ -218,13 +226,16 @@ double* KFCurveNode::EvaluateNode(double* pValues, KTime xTime, int* piKeyIndexC
     EvaluateChildren(xChildren.Data(), xTime, piKeyIndexCache, bUseCache);
     KFbxQuaternion xQ = QuaternionOf(xChildren.Data(), iChildCount);
     if (m_pxNextLayer && !m_pxCurve) {
-      ScratchValues xNext(m_pxNextLayer->OwnCurveCount() + 4);
+      // A quaternion next layer writes its own curve and four values; any
+      // other writes its value count, of which the angles follow its own
+      // curve. Room for at least three angles after it: missing ones read 0.
+      const int iSkip = m_pxNextLayer->OwnCurveCount();
+      ScratchValues xNext(std::max(m_pxNextLayer->GetValueCount(), iSkip + 4));
       const int iNextCount = static_cast<int>(
           m_pxNextLayer->EvaluateNode(xNext.Data(), xTime, piKeyIndexCache, bUseCache, true) - xNext.Data());
-      const int iSkip = m_pxNextLayer->m_iLayerType == KFCL_QUAT ? m_pxNextLayer->OwnCurveCount() : 0;
       const KFbxQuaternion xNextQ = m_pxNextLayer->m_iLayerType == KFCL_QUAT
                                         ? QuaternionOf(xNext.Data() + iSkip, iNextCount - iSkip)
-                                        : EulerToQuaternion(xNext.Data(), eROTATION_CODE_XYZ);
+                                        : EulerToQuaternion(xNext.Data() + iSkip, eROTATION_CODE_XYZ);
       // The next layer's rotation is applied first.
       xQ = QuaternionMultiply(xQ, xNextQ);
     }

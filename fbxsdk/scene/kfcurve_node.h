@@ -1,6 +1,8 @@
 #ifndef FBXSDK_SCENE_KFCURVE_NODE_H
 #define FBXSDK_SCENE_KFCURVE_NODE_H
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -37,9 +39,15 @@ class KFCurveNode {
   std::unique_ptr<KFCurveNode> Clone() const;
 
   const char* GetName() const { return m_xName.Buffer(); }
-  void SetName(const char* pszName) { m_xName = pszName; }
+  void SetName(const char* pszName) {
+    m_xName = pszName;
+    ShapeChanged();
+  }
   const KFbxDataType* GetDataType() const { return m_pxDataType; }
-  void SetDataType(const KFbxDataType* pxDataType) { m_pxDataType = pxDataType; }
+  void SetDataType(const KFbxDataType* pxDataType) {
+    m_pxDataType = pxDataType;
+    ShapeChanged();
+  }
   int GetLayerType() const { return m_iLayerType; }
   void SetLayerType(int iLayerType);
   int GetRotationOrder() const { return m_iRotationOrder; }
@@ -65,6 +73,12 @@ class KFCurveNode {
   // Curve node at a "/"-separated path of names below this one (see .cpp).
   KFCurveNode* Find(const char* pszPath);
 
+  // A number that changes whenever any curve node anywhere is added,
+  // removed, destroyed, renamed or retyped, or gets another time warp or
+  // next layer: a pointer or a Find result kept from an earlier value may no
+  // longer be valid. It never repeats a value.
+  static uint64_t ShapeGeneration() { return s_uShapeGeneration.load(std::memory_order_relaxed); }
+
   // Number of doubles that Evaluate and GetDefaultValues write.
   int GetValueCount() const;
   // Writes the values at xTime and returns the position after the last one.
@@ -89,6 +103,9 @@ class KFCurveNode {
   bool InterpolateRotation(double* pValues, KTime xTime, int* piKeyIndexCache);
   void CombineNextLayer(double* pValues, int iCount, KTime xTime, int* piKeyIndexCache, bool bUseCache);
   void InvalidateCache() { m_iCacheState &= ~kCacheValid; }
+  static void ShapeChanged() { s_uShapeGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+  static std::atomic<uint64_t> s_uShapeGeneration;
   void StoreCache(const double* pValues, int iCount, KTime xTime);
 
   KString m_xName;

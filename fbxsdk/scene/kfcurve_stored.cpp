@@ -131,11 +131,13 @@ struct ReadKey {
   KFCurveKey m_xKey;
   bool m_bBad = false;
   bool m_bImplicitRightAuto = false;  // an auto key whose list gives no right parameter
+  bool m_bUnweightsPrevious = false;  // "a" or "d" from 4002 on
 };
 
+// The weight letter is lower case; any other letter weights nothing.
 void ReadWeights(StoredCursor& xCursor, KFCurveKey& xKey) {
   uint32_t uMode = KFCURVE_WEIGHTED_NONE;
-  LookUp(kWeightLetters, static_cast<char>(std::tolower(static_cast<unsigned char>(xCursor.Letter()))), uMode);
+  LookUp(kWeightLetters, xCursor.Letter(), uMode);
   xKey.SetTangentWeightMode(uMode);
   if (uMode & KFCURVE_WEIGHTED_RIGHT) xKey.SetRightTangentWeight(xCursor.Number());
   if (uMode & KFCURVE_WEIGHTED_NEXT_LEFT) xKey.SetNextLeftTangentWeight(xCursor.Number());
@@ -147,8 +149,9 @@ void UnweightNextLeft(KFCurveKey* pxPrevious) {
   pxPrevious->SetNextLeftTangentWeight(kDefaultTangentWeight);
 }
 
-// Tangent letter and data of a cubic key; false for an unknown letter.
-bool ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, KFCurveKey* pxPrevious) {
+// Tangent letter and data of a cubic key. pxPrevious is the last key kept
+// so far. An unknown letter marks the key bad; it is followed by no numbers.
+void ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, const KFCurveKey* pxPrevious) {
   KFCurveKey& xKey = xRead.m_xKey;
   const KTime xTime = xKey.GetTime();
   const float fValue = xKey.GetValue();
@@ -160,18 +163,18 @@ bool ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, KFCurveKey* 
       if (iVersion == kVersionAutoReadsNextLeft) fNextLeft = xCursor.Number();
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_AUTO, 0.0f, fNextLeft);
       xRead.m_bImplicitRightAuto = true;
-      if (bLateWeights) UnweightNextLeft(pxPrevious);
-      return true;
+      xRead.m_bUnweightsPrevious = bLateWeights;
+      return;
     }
     case 'd': {
       const float fNextLeft = xCursor.Number();
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_AUTO, 0.0f, fNextLeft);
       xRead.m_bImplicitRightAuto = true;
       if (bLateWeights) {
-        UnweightNextLeft(pxPrevious);
+        xRead.m_bUnweightsPrevious = true;
         ReadWeights(xCursor, xKey);
       }
-      return true;
+      return;
     }
     case 'p':
     case 'q': {
@@ -184,7 +187,7 @@ bool ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, KFCurveKey* 
         uTangent = KFCURVE_TANGEANT_AUTO_BREAK;
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, uTangent, fRight, fNextLeft);
       ReadWeights(xCursor, xKey);
-      return true;
+      return;
     }
     case 's':
     case 'b': {
@@ -193,17 +196,18 @@ bool ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, KFCurveKey* 
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC,
                cTangent == 's' ? KFCURVE_TANGEANT_USER : KFCURVE_TANGEANT_BREAK, fRight, fNextLeft);
       if (bLateWeights) ReadWeights(xCursor, xKey);
-      return true;
+      return;
     }
     case 't': {
       const float fTension = xCursor.Number();
       const float fContinuity = xCursor.Number();
       const float fBias = xCursor.Number();
       xKey.SetTCB(xTime, fValue, fTension, fContinuity, fBias);
-      return true;
+      return;
     }
     default:
-      return false;
+      xCursor.MarkBad();
+      return;
   }
 }
 
@@ -287,8 +291,9 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
   KFCurveStoredResult xResult;
   std::vector<ReadKey> xKeys;
   StoredCursor xCursor(xValues);
-  bool bHaveKept = false;
-  int64_t llLastKeptTime = 0;
+  // The key before the one being read is the last key kept: a bad key is
+  // never anybody's neighbour on the curve.
+  int iLastKept = -1;
   while (!xCursor.AtEnd()) {
     xCursor.StartKey();
     ReadKey xRead;
@@ -297,34 +302,35 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
     KFCurveKey& xKey = xRead.m_xKey;
     xKey.SetTime(KTime(llTime));
     xKey.SetValue(fValue);
-    KFCurveKey* pxPrevious = xKeys.empty() ? nullptr : &xKeys.back().m_xKey;
+    KFCurveKey* pxPrevious = iLastKept >= 0 ? &xKeys[iLastKept].m_xKey : nullptr;
 
+    // An unknown interpolation letter ends the key: no letters or numbers
+    // are known to follow it.
     const char cInterpolation = xCursor.Letter();
     uint32_t uInterpolation = 0;
-    bool bKnownLayout = LookUp(kInterpolationLetters, cInterpolation, uInterpolation);
+    const bool bKnown = LookUp(kInterpolationLetters, cInterpolation, uInterpolation);
     const LegacyLetter* pxLegacy =
-        !bKnownLayout && iKeyVersion < kVersionLegacyKeys ? FindLegacyLetter(cInterpolation) : nullptr;
+        !bKnown && iKeyVersion < kVersionLegacyKeys ? FindLegacyLetter(cInterpolation) : nullptr;
     if (pxLegacy) {
-      bKnownLayout = true;
       ReadLegacy(xCursor, *pxLegacy, xKey);
-    } else if (bKnownLayout && uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
+    } else if (!bKnown) {
+      xCursor.MarkBad();
+    } else if (uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
       uint32_t uMode = KFCURVE_CONSTANT_STANDARD;
       if (iKeyVersion >= kVersionConstantMode && xCursor.Letter() == 'n') uMode = KFCURVE_CONSTANT_NEXT;
       xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_CONSTANT, uMode);
-    } else if (bKnownLayout && uInterpolation == KFCURVE_INTERPOLATION_LINEAR) {
+    } else if (uInterpolation == KFCURVE_INTERPOLATION_LINEAR) {
       xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_LINEAR);
-    } else if (bKnownLayout) {
-      bKnownLayout = ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
+    } else {
+      ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
     }
     ++xResult.m_iKeysRead;
-    if (!bKnownLayout) {
-      xResult.m_bComplete = false;
-      break;
-    }
-    xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN || (bHaveKept && llTime <= llLastKeptTime);
+    xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN ||
+                   (pxPrevious && llTime <= pxPrevious->GetTime().Get());
     if (!xRead.m_bBad) {
-      bHaveKept = true;
-      llLastKeptTime = llTime;
+      // Only a key that stays changes its neighbour.
+      if (xRead.m_bUnweightsPrevious) UnweightNextLeft(pxPrevious);
+      iLastKept = static_cast<int>(xKeys.size());
     }
     xKeys.push_back(xRead);
   }

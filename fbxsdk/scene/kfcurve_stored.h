@@ -23,17 +23,18 @@ struct KFCurveStoredValue {
 };
 
 struct KFCurveStoredResult {
-  int m_iKeysRead = 0;   // keys found in the list, bad ones included
-  int m_iKeysKept = 0;   // keys now on the curve
-  bool m_bComplete = true;  // false when a letter left the rest of the list unreadable
+  int m_iKeysRead = 0;  // keys found in the list, bad ones included
+  int m_iKeysKept = 0;  // keys now on the curve
 };
 
 // Replaces the keys of xCurve by those of a stored "Key" list written with
 // key encoding version iKeyVersion ("KeyVer"). Keys whose values have the
 // wrong type, whose time is not later than the previous kept key's, or whose
-// time is the smallest time value are dropped once the list is read. An
-// unknown interpolation or tangent letter leaves the length of its key
-// unknown: reading stops there and the keys before it are kept.
+// time is the smallest time value are dropped once the list is read. So are
+// keys with an unknown interpolation letter, which end after that letter,
+// and cubic keys with an unknown tangent letter, which end after the tangent
+// letter. The "previous key" that "p", "a" and "d" keys look at or change is
+// the last key kept, and only a kept key changes it.
 //
 // Versions below 4004 also accept the legacy interpolation letters "H" (hold),
 // "R" (ramp), "T" (TCB: tension, continuity, bias), "B" (ease segment, flat

@@ -450,3 +450,53 @@ TEST_F(NodeEval, ChannelsReadAsTheirCurveNodesEvaluate) {
   pxRoot->Find("S")->GetNextLayer()->Evaluate(adPlain, Sec(0));
   EXPECT_EQ(adPlain[0], 2.0);
 }
+
+namespace {
+
+// A "T" channel whose X, Y, Z curves hold the given X and zeros.
+std::unique_ptr<KFCurveNode> TranslationChannel(float fX) {
+  auto pxT = std::make_unique<KFCurveNode>("T", &KDataTypeLclTranslation, KFCL_ADD);
+  for (const char* pszAxis : {"X", "Y", "Z"})
+    pxT->Add(std::make_unique<KFCurveNode>(pszAxis))->FCurveCreate()->SetValue(pszAxis[0] == 'X' ? fX : 0.0f);
+  return pxT;
+}
+
+}  // namespace
+
+// The current take's curve tree edited between two evaluations: the second,
+// at another time, reads the tree as it is now (the sanitizer build reports
+// any read of a node the edit freed).
+TEST_F(NodeEval, EditsOfTheCurveTreeReachTheNextEvaluation) {
+  struct Case {
+    const char* m_pszWhat;
+    void (*m_pfnEdit)(KFCurveNode& xRoot);
+    double m_dX;
+  };
+  const Case acCases[] = {
+      {"T removed: the property holds", [](KFCurveNode& xRoot) { xRoot.Find("Transform")->Remove(0); }, 0.0},
+      {"T replaced",
+       [](KFCurveNode& xRoot) {
+         KFCurveNode* pxTransform = xRoot.Find("Transform");
+         pxTransform->Remove(0);
+         pxTransform->Add(TranslationChannel(9.0f));
+       },
+       9.0},
+      {"whole transform subtree replaced",
+       [](KFCurveNode& xRoot) {
+         xRoot.Remove(0);
+         xRoot.Add(std::make_unique<KFCurveNode>("Transform"))->Add(TranslationChannel(7.0f));
+       },
+       7.0},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszWhat);
+    KFbxNode* pxNode = Node("Joint");
+    ASSERT_NE(pxNode->AddTakeNode("Walk"), nullptr);
+    SetChannel(*pxNode, "T", 4, 0, 0, 1);
+    ASSERT_TRUE(pxNode->SetCurrentTakeNode(1));
+    ASSERT_EQ(pxNode->GlobalMatrixAt(KTime(1))[3][0], 4.0);
+    ASSERT_STREQ(pxNode->GetTakeNode(1)->GetKFCurveNode()->Get(0)->GetName(), "Transform");
+    c.m_pfnEdit(*pxNode->GetTakeNode(1)->GetKFCurveNode());
+    EXPECT_EQ(pxNode->GlobalMatrixAt(KTime(2))[3][0], c.m_dX);
+  }
+}

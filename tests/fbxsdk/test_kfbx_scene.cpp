@@ -215,6 +215,72 @@ TEST_F(SceneTest, DestroyingScenesAndNodeTrees) {
   EXPECT_EQ(m_xManager.GetObjectCount(KFbxSdkManager::eLIST_NODE_ATTRIBUTE), 1);
 }
 
+// The generic destroy unlinks what it destroys from the scenes and the node
+// tree, whatever the list: no scene, parent or node keeps a pointer to it.
+TEST_F(SceneTest, DestroyObjectUnlinksTheObject) {
+  using M = KFbxSdkManager;
+  struct Case {
+    const char* m_pszWhat;
+    M::EObjectList m_eList;
+    KFbxObject* (*m_pfnMake)(M&, KFbxSceneGraph&);
+  };
+  const Case acCases[] = {
+      {"node under the root, carrying takes", M::eLIST_NODE,
+       [](M& m, KFbxSceneGraph& s) -> KFbxObject* {
+         KFbxNode* pxNode = m.CreateNode("Hips");
+         s.RootNode()->AddChild(pxNode);
+         s.AddTakeObject(pxNode);
+         pxNode->SetAttribute(m.CreateNull("n"));
+         return pxNode;
+       }},
+      {"take-bearing object of another kind", M::eLIST_GENERIC_NODE,
+       [](M& m, KFbxSceneGraph& s) -> KFbxObject* {
+         auto* pxObject = m.CreateObject<KFbxTakeNodeContainer>(M::eLIST_GENERIC_NODE, "Thing");
+         s.AddTakeObject(pxObject);
+         return pxObject;
+       }},
+      {"attribute of a node", M::eLIST_NODE_ATTRIBUTE,
+       [](M& m, KFbxSceneGraph& s) -> KFbxObject* {
+         KFbxNode* pxNode = m.CreateNode("Hips");
+         s.RootNode()->AddChild(pxNode);
+         KFbxNull* pxNull = m.CreateNull("n");
+         pxNode->SetAttribute(pxNull);
+         return pxNull;
+       }},
+      {"scene information", M::eLIST_SCENE_INFO,
+       [](M& m, KFbxSceneGraph& s) -> KFbxObject* {
+         s.SetSceneInfo(m.CreateSceneInfo());
+         return s.GetSceneInfo();
+       }},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszWhat);
+    KFbxSceneGraph* pxScene = m_xManager.CreateScene();
+    KFbxObject* pxObject = c.m_pfnMake(m_xManager, *pxScene);
+    ASSERT_TRUE(m_xManager.Holds(c.m_eList, pxObject));
+    EXPECT_TRUE(m_xManager.DestroyObject(c.m_eList, pxObject));
+    EXPECT_FALSE(m_xManager.Holds(c.m_eList, pxObject));
+    // Pointers are only compared here, never followed.
+    EXPECT_EQ(pxScene->GetTakeObjectCount(), 0);
+    EXPECT_EQ(pxScene->GetSceneInfo(), nullptr);
+    KFbxNode* pxRoot = pxScene->RootNode();
+    for (int i = 0; i < pxRoot->ChildCount(); ++i) {
+      KFbxNode* pxChild = pxRoot->Child(i);
+      EXPECT_TRUE(m_xManager.Holds(M::eLIST_NODE, pxChild));
+      EXPECT_TRUE(!pxChild->Attribute() || m_xManager.Holds(M::eLIST_NODE_ATTRIBUTE, pxChild->Attribute()));
+    }
+    // A node takes its attribute along, as DestroyNode does.
+    EXPECT_EQ(m_xManager.GetObjectCount(M::eLIST_NODE_ATTRIBUTE), 0);
+    EXPECT_TRUE(m_xManager.DestroyScene(pxScene, true));
+  }
+  // A scene goes as DestroyScene without its node tree.
+  KFbxSceneGraph* pxScene = m_xManager.CreateScene();
+  KFbxNode* pxRoot = pxScene->RootNode();
+  EXPECT_TRUE(m_xManager.DestroyObject(M::eLIST_SCENE, pxScene));
+  EXPECT_EQ(m_xManager.GetObjectCount(M::eLIST_SCENE), 0);
+  EXPECT_TRUE(m_xManager.Holds(M::eLIST_NODE, pxRoot));
+}
+
 TEST(KFbxSdkManager, DeletesEverythingLeft) {
   int iDeleted = 0;
   {

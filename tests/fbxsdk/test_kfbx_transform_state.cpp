@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -127,6 +129,36 @@ TEST(TransformState, PivotSetZeroRefreshesTheMirrors) {
   EXPECT_EQ(xPivots.m_uFlags, 0xFu & ~TransformPivots::eROTATION_PIVOT);
   EXPECT_EQ(xSpace.m_uFlags, static_cast<uint32_t>(RotationSpace::ePRE_ROTATION));
   EXPECT_EQ(xProperties.GetPivotSet(0).m_xRotationPivotUpdateOffset[0], 9.0);
+}
+
+// Only the orders 0 to 6 exist; any other value, set directly or stored in
+// the "RotationOrder" property, counts as order 0 ("Euler XYZ").
+TEST(TransformState, RotationOrderOutOfRangeIsEulerXYZ) {
+  const struct {
+    int m_iValue;
+    int m_iOrder;
+  } acCases[] = {{0, 0}, {5, 5}, {6, 6}, {7, 0}, {-1, 0}, {INT_MAX, 0}, {INT_MIN, 0}};
+  for (const auto& c : acCases) {
+    SCOPED_TRACE(c.m_iValue);
+    KFbxNodeProperties xProperties;
+    xProperties.SetRotationOrder(0, eEULER_ZYX);
+    ASSERT_TRUE(xProperties.Find("RotationOrder")->SetComponent(0, c.m_iValue));
+    xProperties.SyncEvaluationState();
+    EXPECT_EQ(xProperties.GetPivotSet(0).m_iRotationOrder, c.m_iOrder);
+    EXPECT_EQ(xProperties.GetRotationSpace().m_iOrderCode, 2 * c.m_iOrder);
+    xProperties.SetRotationOrder(0, eEULER_ZYX);
+    EXPECT_TRUE(xProperties.SetRotationOrder(0, c.m_iValue));
+    EXPECT_EQ(xProperties.GetPivotSet(0).m_iRotationOrder, c.m_iOrder);
+    EXPECT_EQ(xProperties.GetRotationSpace().m_iOrderCode, 2 * c.m_iOrder);
+  }
+  // An integer property refuses a number it cannot hold and keeps its value.
+  KFbxNodeProperties xProperties;
+  KProperty* pxOrder = xProperties.Find("RotationOrder");
+  pxOrder->SetComponent(0, 4);
+  for (double dValue : {1e12, -3e9, 2147483648.0, std::nan("")}) {
+    EXPECT_FALSE(pxOrder->SetComponent(0, dValue)) << dValue;
+    EXPECT_EQ(pxOrder->GetComponent(0), 4.0);
+  }
 }
 
 TEST(TransformState, PropertiesStartAtTheirDefaults) {

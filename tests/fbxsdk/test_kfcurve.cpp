@@ -185,6 +185,15 @@ TEST(KFCurve, TcbKeysHaveNoWeights) {
   xWeighted.KeySetTangentWeightMode(0, KFCURVE_WEIGHTED_RIGHT | KFCURVE_WEIGHTED_NEXT_LEFT);
   EXPECT_FLOAT_EQ(xWeighted.KeyGet(0).GetDataFloat(KFCURVEKEY_TCB_BIAS), 0.7f);
   for (double t : {0.2, 0.5, 0.9}) EXPECT_NEAR(xWeighted.Evaluate(Sec(t)), xCurve.Evaluate(Sec(t)), 2e-4);
+
+  // Both weights of a segment live on its first key: a TCB key after it does
+  // not keep that key's next-left weight from counting.
+  KFCurve xBefore = MakeCurve({{0, 0}, {1, 1}, {2, 3}}, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER);
+  xBefore.KeySetTCB(1, 0.2f, 0.1f, 0.7f);
+  KFCurve xShortLeft = xBefore;
+  xShortLeft.KeySetTangentWeightMode(0, KFCURVE_WEIGHTED_NEXT_LEFT);
+  xShortLeft.KeySetNextLeftTangentWeight(0, 0.05f);
+  EXPECT_GT(std::fabs(xShortLeft.Evaluate(Sec(0.8)) - xBefore.Evaluate(Sec(0.8))), 1e-3);
 }
 
 TEST(KFCurve, KeyStorageWeightsAndFlags) {

@@ -211,3 +211,32 @@ TEST(KFCurveNode, KeyRangeAndDeepCopy) {
   EXPECT_FALSE(pxCopy->Remove(1));
   EXPECT_EQ(pxRoot->GetCount(), 2);
 }
+
+// A quaternion layer over a layer of another kind: that layer's own curve is
+// not one of its angles, and however many curves it has, only its first
+// triple is read (the sanitizer build reports any write past the temporary).
+TEST(KFCurveNode, QuaternionLayerOverAnEulerLayer) {
+  struct Case {
+    bool m_bOwnCurve;
+    int m_iExtraCurves;
+  };
+  const Case acCases[] = {{false, 0}, {true, 0}, {false, 17}, {true, 17}};
+  const double s = std::sin(45 * kDegreesToRadians), c = std::cos(45 * kDegreesToRadians);
+  for (const Case& xCase : acCases) {
+    SCOPED_TRACE(testing::Message() << "own curve " << xCase.m_bOwnCurve << ", extra " << xCase.m_iExtraCurves);
+    KFCurveNode xQ("Q", nullptr, KFCL_QUAT);
+    for (double d : {0.0, 0.0, s, c})  // 90 degrees about Z
+      xQ.Add(std::make_unique<KFCurveNode>("q"))->FCurveCreate()->SetValue(static_cast<float>(d));
+    auto pxNext = Triple("R", &KDataTypeLclRotation, KFCL_EULER_XYZ, {0, 0, 90}, {0, 0, 90});
+    if (xCase.m_bOwnCurve) pxNext->FCurveCreate()->SetValue(45.0f);
+    for (int i = 0; i < xCase.m_iExtraCurves; ++i)
+      pxNext->Add(std::make_unique<KFCurveNode>("extra"))->FCurveCreate()->SetValue(1000.0f);
+    ASSERT_EQ(pxNext->GetValueCount(), 3 + xCase.m_bOwnCurve + xCase.m_iExtraCurves);
+    xQ.SetNextLayer(std::move(pxNext));
+    double adValues[3];
+    EXPECT_EQ(xQ.Evaluate(adValues, Sec(0.5)), adValues + 3);
+    EXPECT_NEAR(adValues[0], 0, 1e-3);
+    EXPECT_NEAR(adValues[1], 0, 1e-3);
+    EXPECT_NEAR(std::fabs(adValues[2]), 180, 1e-3);
+  }
+}

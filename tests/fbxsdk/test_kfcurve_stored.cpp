@@ -13,6 +13,13 @@ V I(int64_t llValue) { return V::Integer(llValue); }
 V R(double dValue) { return V::Real(dValue); }
 V T(const char* pszText) { return V::Text(pszText); }
 
+// Values of a whole list: key after key, each given as its tokens.
+std::vector<V> Join(std::initializer_list<std::vector<V>> xKeys) {
+  std::vector<V> xValues;
+  for (const std::vector<V>& xKey : xKeys) xValues.insert(xValues.end(), xKey.begin(), xKey.end());
+  return xValues;
+}
+
 }  // namespace
 
 TEST(KFCurveStored, KeyKinds) {
@@ -26,7 +33,6 @@ TEST(KFCurveStored, KeyKinds) {
   };
   KFCurve xCurve;
   const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4005, xValues);
-  EXPECT_TRUE(xResult.m_bComplete);
   EXPECT_EQ(xResult.m_iKeysRead, 6);
   ASSERT_EQ(xResult.m_iKeysKept, 6);
   ASSERT_EQ(xCurve.KeyGetCount(), 6);
@@ -112,26 +118,116 @@ TEST(KFCurveStored, BadKeysAreDropped) {
       I(kSecond), R(2), T("L"),          // same time as the previous key
       I(INT64_MIN), R(3), T("L"),        // the smallest time
       I(3 * kSecond), T("x"), T("L"),    // value is not a number
-      I(4 * kSecond), R(5), T("LL"),     // not a single letter: unknown layout
+      I(4 * kSecond), R(5), T("LL"),     // not a single letter
       I(5 * kSecond), R(6), T("L"),
   };
   KFCurve xCurve;
   xCurve.KeyAppend(KTime(-5), 9.0f);  // replaced
   const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4005, xValues);
-  EXPECT_FALSE(xResult.m_bComplete);
-  EXPECT_EQ(xResult.m_iKeysRead, 5);
-  ASSERT_EQ(xResult.m_iKeysKept, 1);
+  EXPECT_EQ(xResult.m_iKeysRead, 6);
+  ASSERT_EQ(xResult.m_iKeysKept, 2);
   EXPECT_EQ(xCurve.KeyGet(0).GetValue(), 1.0f);
+  EXPECT_EQ(xCurve.KeyGet(1).GetValue(), 6.0f);
 
   // A bad key does not shift the ones after it; a truncated key is dropped.
   const std::vector<V> xShort = {I(kSecond), T("oops"), T("L"), I(2 * kSecond), R(2), T("L"), I(3 * kSecond)};
   const KFCurveStoredResult xShortResult = KFCurveReadStoredKeys(xCurve, 4005, xShort);
   ASSERT_EQ(xShortResult.m_iKeysKept, 1);
   EXPECT_EQ(xCurve.KeyGet(0).GetTime(), KTime(2 * kSecond));
-  // An unknown tangent letter stops reading too.
-  const std::vector<V> xTangent = {I(0), R(0), T("U"), T("k"), I(kSecond), R(1), T("L")};
-  EXPECT_FALSE(KFCurveReadStoredKeys(xCurve, 4005, xTangent).m_bComplete);
-  EXPECT_EQ(xCurve.KeyGetCount(), 0);
+}
+
+// An unknown interpolation letter ends its key after the letter, an unknown
+// tangent letter after the tangent letter; the key is dropped and reading
+// goes on with the next one.
+TEST(KFCurveStored, UnknownLettersMarkTheirKeyBad) {
+  struct Case {
+    const char* m_pszName;
+    std::vector<V> m_xBadKey;  // at 1 s, between kept keys at 0 s and 2 s
+  };
+  const Case acCases[] = {
+      {"interpolation", {I(kSecond), R(1), T("X")}},
+      {"interpolation of another case", {I(kSecond), R(1), T("u")}},
+      {"tangent", {I(kSecond), R(1), T("U"), T("k")}},
+      {"tangent, not a letter", {I(kSecond), R(1), T("U"), R(3)}},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszName);
+    KFCurve xCurve;
+    const KFCurveStoredResult xResult = KFCurveReadStoredKeys(
+        xCurve, 4005, Join({{I(0), R(0), T("L")}, c.m_xBadKey, {I(2 * kSecond), R(2), T("C"), T("n")}}));
+    EXPECT_EQ(xResult.m_iKeysRead, 3);
+    ASSERT_EQ(xResult.m_iKeysKept, 2);
+    EXPECT_EQ(xCurve.KeyGet(1).GetTime(), KTime(2 * kSecond));
+    EXPECT_EQ(xCurve.KeyGet(1).GetFlags(), KFCURVE_INTERPOLATION_CONSTANT | KFCURVE_CONSTANT_NEXT);
+  }
+}
+
+// Weight letters are lower case only; any other letter, upper case
+// included, weights nothing and is followed by no weight.
+TEST(KFCurveStored, WeightLetters) {
+  struct Case {
+    const char* m_pszLetter;
+    std::vector<V> m_xWeights;
+    uint32_t m_uMode;
+  };
+  const Case acCases[] = {
+      {"a", {R(0.25), R(0.75)}, KFCURVE_WEIGHTED_RIGHT | KFCURVE_WEIGHTED_NEXT_LEFT},
+      {"r", {R(0.25)}, KFCURVE_WEIGHTED_RIGHT},
+      {"l", {R(0.75)}, KFCURVE_WEIGHTED_NEXT_LEFT},
+      {"A", {}, KFCURVE_WEIGHTED_NONE},
+      {"R", {}, KFCURVE_WEIGHTED_NONE},
+      {"L", {}, KFCURVE_WEIGHTED_NONE},
+      {"n", {}, KFCURVE_WEIGHTED_NONE},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszLetter);
+    std::vector<V> xFirst = {I(0), R(0), T("U"), T("s"), R(1), R(2), T(c.m_pszLetter)};
+    xFirst.insert(xFirst.end(), c.m_xWeights.begin(), c.m_xWeights.end());
+    KFCurve xCurve;
+    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, 4005, Join({xFirst, {I(kSecond), R(1), T("L")}})).m_iKeysKept, 2);
+    const KFCurveKey& xKey = xCurve.KeyGet(0);
+    EXPECT_EQ(xKey.GetTangentWeightMode(), c.m_uMode);
+    EXPECT_NEAR(xKey.GetRightTangentWeight(), (c.m_uMode & KFCURVE_WEIGHTED_RIGHT) ? 0.25 : kDefaultTangentWeight,
+                2e-4);
+    EXPECT_NEAR(xKey.GetNextLeftTangentWeight(),
+                (c.m_uMode & KFCURVE_WEIGHTED_NEXT_LEFT) ? 0.75 : kDefaultTangentWeight, 2e-4);
+  }
+}
+
+// The key before a "p", "a" or "d" key is the last key kept, not a dropped
+// one read in between; a dropped key changes no other key.
+TEST(KFCurveStored, PreviousKeyIsTheLastKeptKey) {
+  // Kept first key: user, next-left slope 20, both sides weighted. Dropped
+  // key: same time, next-left parameter 7, nothing weighted.
+  const std::vector<V> xFirst = {I(0), R(0), T("U"), T("s"), R(0), R(20), T("a"), R(0.5), R(0.5)};
+  const std::vector<V> xDropped = {I(0), R(5), T("U"), T("s"), R(0), R(7), T("n")};
+  struct Case {
+    const char* m_pszName;
+    std::vector<V> m_xValues;
+    uint32_t m_uTangent;       // of the key at 1 s
+    bool m_bFirstStaysWeighted;  // next-left side of the key at 0 s
+  };
+  const Case acCases[] = {
+      {"p agrees with the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("p"), R(-20), R(0), T("n")}}),
+       KFCURVE_TANGEANT_AUTO, true},
+      {"p disagrees with the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("p"), R(-7), R(0), T("n")}}),
+       KFCURVE_TANGEANT_AUTO_BREAK, true},
+      {"a unweights the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("a")}}), KFCURVE_TANGEANT_AUTO,
+       false},
+      {"d unweights the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("d"), R(0), T("n")}}),
+       KFCURVE_TANGEANT_AUTO, false},
+      {"a dropped key unweights nothing",
+       Join({xFirst, {I(0), R(5), T("U"), T("a")}, {I(kSecond), R(1), T("U"), T("s"), R(0), R(0), T("n")}}),
+       KFCURVE_TANGEANT_USER, true},
+  };
+  for (const Case& c : acCases) {
+    SCOPED_TRACE(c.m_pszName);
+    KFCurve xCurve;
+    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, 4005, c.m_xValues).m_iKeysKept, 2);
+    EXPECT_EQ(xCurve.KeyGet(0).GetValue(), 0.0f);
+    EXPECT_EQ(xCurve.KeyGet(1).GetTangentMode(), c.m_uTangent);
+    EXPECT_EQ((xCurve.KeyGet(0).GetTangentWeightMode() & KFCURVE_WEIGHTED_NEXT_LEFT) != 0, c.m_bFirstStaysWeighted);
+  }
 }
 
 TEST(KFCurveStored, ExtrapolationLetters) {
@@ -142,17 +238,6 @@ TEST(KFCurveStored, ExtrapolationLetters) {
   const Case acCases[] = {{"C", 1}, {"R", 2}, {"M", 3}, {"K", 4}, {"k", 0}, {"X", 0}, {"CC", 0}, {"", 0}, {nullptr, 0}};
   for (const Case& c : acCases) EXPECT_EQ(KFCurveExtrapolationFromLetter(c.m_pszLetter), c.m_iMode);
 }
-
-namespace {
-
-// Values of a whole list: key after key, each given as its tokens.
-std::vector<V> Join(std::initializer_list<std::vector<V>> xKeys) {
-  std::vector<V> xValues;
-  for (const std::vector<V>& xKey : xKeys) xValues.insert(xValues.end(), xKey.begin(), xKey.end());
-  return xValues;
-}
-
-}  // namespace
 
 TEST(KFCurveStored, LegacyInterpolationLetters) {
   struct Case {
@@ -179,9 +264,7 @@ TEST(KFCurveStored, LegacyInterpolationLetters) {
     const std::vector<V> xValues = Join({xFirst, {I(kSecond), R(1), T("L")}});
 
     KFCurve xCurve;
-    const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4003, xValues);
-    EXPECT_TRUE(xResult.m_bComplete);
-    ASSERT_EQ(xResult.m_iKeysKept, 2);  // the letter's numbers were all consumed
+    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, 4003, xValues).m_iKeysKept, 2);  // the letter's numbers were all consumed
     const KFCurveKey& xKey = xCurve.KeyGet(0);
     EXPECT_EQ(xKey.GetFlags(), c.m_uFlags);
     EXPECT_EQ(xKey.GetDataFloat(KFCURVEKEY_RIGHT_SLOPE), c.m_fD0);
@@ -194,11 +277,10 @@ TEST(KFCurveStored, LegacyInterpolationLetters) {
     EXPECT_FLOAT_EQ(xCurve.Evaluate(KTime(kSecond / 2)), c.m_fMiddle);
     EXPECT_EQ(xCurve.KeyGet(1).GetInterpolation(), KFCURVE_INTERPOLATION_LINEAR);
 
-    // From 4004 on the letter is unknown: reading stops at it.
+    // From 4004 on the letter is unknown: its key is dropped.
     KFCurve xModern;
-    const KFCurveStoredResult xModernResult = KFCurveReadStoredKeys(xModern, 4004, xValues);
-    EXPECT_FALSE(xModernResult.m_bComplete);
-    EXPECT_EQ(xModern.KeyGetCount(), 0);
+    KFCurveReadStoredKeys(xModern, 4004, xValues);
+    for (int i = 0; i < xModern.KeyGetCount(); ++i) EXPECT_NE(xModern.KeyGet(i).GetTime(), KTime(0));
   }
 }
 
@@ -276,10 +358,9 @@ TEST(KFCurveStored, OldestVersionsMarkDisagreeingTangentsBroken) {
     std::vector<V> xSecond = {I(kSecond), R(1), T("U")};
     xSecond.insert(xSecond.end(), c.m_xSecond.begin(), c.m_xSecond.end());
     KFCurve xCurve;
-    const KFCurveStoredResult xResult =
-        KFCurveReadStoredKeys(xCurve, c.m_iVersion, Join({xFirst, xSecond, {I(2 * kSecond), R(2), T("L")}}));
-    EXPECT_TRUE(xResult.m_bComplete);
-    ASSERT_EQ(xResult.m_iKeysKept, 3);
+    ASSERT_EQ(
+        KFCurveReadStoredKeys(xCurve, c.m_iVersion, Join({xFirst, xSecond, {I(2 * kSecond), R(2), T("L")}})).m_iKeysKept,
+        3);
     EXPECT_EQ(xCurve.KeyGet(1).GetTangentMode(), c.m_uSecondTangent);
   }
 }
