@@ -172,6 +172,17 @@ int FractionHundredths(int64_t llValue, size_t uDigits) {
   return static_cast<int>(llValue);
 }
 
+// An optional "." and digits, added to the hundredths; false when the dot
+// has no digits after it.
+bool AddFraction(TextReader& xReader, int64_t& llHundredths) {
+  if (!xReader.Accept('.')) return true;
+  int64_t llFraction;
+  size_t uDigits;
+  if (!xReader.Digits(llFraction, uDigits)) return false;
+  llHundredths += FractionHundredths(llFraction, uDigits);
+  return true;
+}
+
 std::string Trimmed(const char* pszText) {
   std::string xText(pszText);
   while (!xText.empty() && std::isspace(static_cast<unsigned char>(xText.back()))) xText.pop_back();
@@ -232,12 +243,7 @@ bool ReadTimeCode(KTime& xTime, const std::string& xWhole, int iMode) {
     if (!xReader.Digits(llFrames, uDigits)) return false;
   }
   int64_t llHundredths = iHundredths;
-  if (xReader.Accept('.')) {
-    int64_t llFraction;
-    size_t uDigits;
-    if (!xReader.Digits(llFraction, uDigits)) return false;
-    llHundredths += FractionHundredths(llFraction, uDigits);
-  }
+  if (!AddFraction(xReader, llHundredths)) return false;
   if (!xReader.AtEnd()) return false;
   // A field the time code cannot hold makes no time (it is not cut down to
   // one that it can).
@@ -259,12 +265,7 @@ bool ReadFrameCount(KTime& xTime, const std::string& xWhole, int iMode) {
   bool bNegative;
   if (!xReader.SignedInteger(llFrames, bNegative)) return false;
   int64_t llHundredths = iHundredths;
-  if (xReader.Accept('.')) {
-    int64_t llFraction;
-    size_t uDigits;
-    if (!xReader.Digits(llFraction, uDigits)) return false;
-    llHundredths += FractionHundredths(llFraction, uDigits);
-  }
+  if (!AddFraction(xReader, llHundredths)) return false;
   xReader.Accept('*');
   if (!xReader.AtEnd() || !FitsInt(llHundredths)) return false;
   // "-0.5" has no whole count to carry its sign: the hundredths take it.

@@ -4,22 +4,13 @@
 #include <random>
 
 #include "fbxsdk/scene/kfbx_rotation.h"
+#include "node_test_util.h"
 
 namespace {
 
 // Elementary rotations in the row-vector convention, built independently of
 // the library's formula.
-Matrix44 AxisRotation(int iAxis, double dDegrees) {
-  const double a = dDegrees * kDegreesToRadians;
-  const double c = std::cos(a), s = std::sin(a);
-  const int j = (iAxis + 1) % 3, k = (iAxis + 2) % 3;
-  Matrix44 xM;
-  xM[j][j] = c;
-  xM[j][k] = s;
-  xM[k][j] = -s;
-  xM[k][k] = c;
-  return xM;
-}
+Matrix44 AxisRotation(int iAxis, double dDegrees) { return AxisRotationRow(iAxis, dDegrees); }
 
 void ExpectSame3x3(const Matrix44& xA, const Matrix44& xB, double dTolerance = 1e-12) {
   for (int r = 0; r < 3; ++r)
