@@ -19,10 +19,9 @@ constexpr unsigned int kScale = 0x8002;
 constexpr unsigned int kAutoResize = 0x8003;
 constexpr const char* kServerName = "boneplay";
 
-Render::Point3 toWorld(const double p[3], const Kvat::Matrix4& m) {
-  return {p[0] * m(0, 0) + p[1] * m(1, 0) + p[2] * m(2, 0) + m(3, 0),
-          p[0] * m(0, 1) + p[1] * m(1, 1) + p[2] * m(2, 1) + m(3, 1),
-          p[0] * m(0, 2) + p[1] * m(1, 2) + p[2] * m(2, 2) + m(3, 2)};
+Render::Point3 toWorld(const std::array<double, 3>& p, const Kvat::Matrix4& m) {
+  const Kvat::Vector3 w = m.transformPoint(Kvat::Vector3(p[0], p[1], p[2]));
+  return {w.x, w.y, w.z};
 }
 
 LWItemID carryingItem(const ItemScene& scene, const std::string& name) {
@@ -143,7 +142,7 @@ PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
         Kvat::Matrix4 identity;
         identity.setIdentity();
         const Kvat::Matrix4& m = line.csys == LWCSYS_OBJECT ? world : identity;
-        frame.segments.push_back({toWorld(line.from.data(), m), toWorld(line.to.data(), m)});
+        frame.segments.push_back({toWorld(line.from, m), toWorld(line.to, m)});
         result.animation.lineColour = {line.color[0], line.color[1], line.color[2]};
       }
       result.animation.frames.push_back(std::move(frame));

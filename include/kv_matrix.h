@@ -44,6 +44,9 @@ class Matrix4 {
   // In-place inverse; a matrix whose determinant is exactly 0 is left as it is.
   void invert();
 
+  // The point p as the row (p, 1) times this matrix.
+  Vector3 transformPoint(const Vector3& p) const;
+
   // Row 3: where the origin of this frame lands.
   Vector3 translation() const { return Vector3(m_adEntry[12], m_adEntry[13], m_adEntry[14]); }
 

@@ -71,6 +71,13 @@ void Matrix4::setHeadingPitchBank(double h, double p, double b) {
       0, 0, 0, 1);
 }
 
+Vector3 Matrix4::transformPoint(const Vector3& p) const {
+  const Matrix4& m = *this;
+  return Vector3(p.x * m(0, 0) + p.y * m(1, 0) + p.z * m(2, 0) + m(3, 0),
+                 p.x * m(0, 1) + p.y * m(1, 1) + p.z * m(2, 1) + m(3, 1),
+                 p.x * m(0, 2) + p.y * m(1, 2) + p.z * m(2, 2) + m(3, 2));
+}
+
 void Matrix4::scaleEntries(double k) {
   for (double& e : m_adEntry) e *= k;
 }

@@ -32,11 +32,6 @@ class Channels {
   std::vector<std::unique_ptr<Fx>> m_owned;
 };
 
-Vector3 apply(const Vector3& p, const Matrix4& m) {
-  return Vector3(p.x * m(0, 0) + p.y * m(1, 0) + p.z * m(2, 0) + m(3, 0),
-                 p.x * m(0, 1) + p.y * m(1, 1) + p.z * m(2, 1) + m(3, 1),
-                 p.x * m(0, 2) + p.y * m(1, 2) + p.z * m(2, 2) + m(3, 2));
-}
 
 TEST(AttributeBvh, ChannelCodes) {
   const std::pair<const char*, int32_t> table[] = {
@@ -86,7 +81,7 @@ TEST(AttributeBvh, Poses) {
     if (c.setOffset) attr.setOffset(c.offset);
     attr.setChannels(owned.make(c.channels));
     attr.evaluate(0.0);
-    const Vector3 p = apply(c.in, attr.local());
+    const Vector3 p = attr.local().transformPoint(c.in);
     EXPECT_NEAR(p.x, c.out.x, 1e-12);
     EXPECT_NEAR(p.y, c.out.y, 1e-12);
     EXPECT_NEAR(p.z, c.out.z, 1e-12);

@@ -15,11 +15,6 @@ void expectNear(const Matrix4& a, const Matrix4& b, double tol = 1e-12) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], b[i], tol) << "entry " << i;
 }
 
-Vector3 transformPoint(const Vector3& p, const Matrix4& m) {
-  return Vector3(p.x * m(0, 0) + p.y * m(1, 0) + p.z * m(2, 0) + m(3, 0),
-                 p.x * m(0, 1) + p.y * m(1, 1) + p.z * m(2, 1) + m(3, 1),
-                 p.x * m(0, 2) + p.y * m(1, 2) + p.z * m(2, 2) + m(3, 2));
-}
 
 Matrix4 identity() {
   Matrix4 m;
@@ -60,7 +55,7 @@ TEST(Matrix4, QuarterTurnsAreCounterClockwise) {
     if (c.axis == 0) r.setRotationX(kPi / 2);
     if (c.axis == 1) r.setRotationY(kPi / 2);
     if (c.axis == 2) r.setRotationZ(kPi / 2);
-    const Vector3 p = transformPoint(c.in, r);
+    const Vector3 p = r.transformPoint(c.in);
     EXPECT_NEAR(p.x, c.out.x, 1e-15);
     EXPECT_NEAR(p.y, c.out.y, 1e-15);
     EXPECT_NEAR(p.z, c.out.z, 1e-15);
@@ -76,7 +71,7 @@ TEST(Matrix4, TranslationsComposeAndScaleComesFirst) {
 
   Matrix4 s;
   s.setScaling({2, 3, 4});
-  const Vector3 p = transformPoint({1, 1, 1}, Matrix4::multiply(s, t));
+  const Vector3 p = Matrix4::multiply(s, t).transformPoint({1, 1, 1});
   EXPECT_DOUBLE_EQ(p.x, 3);
   EXPECT_DOUBLE_EQ(p.y, 5);
   EXPECT_DOUBLE_EQ(p.z, 7);
