@@ -32,8 +32,6 @@ class BvhRoot : public Root {
   void linkMotions();
 
   const Motion::MotionList& motions() const { return *m_pMotionList; }
-  Node* currentNode() const { return m_pCurrent; }
-  std::size_t columnCount() const { return m_vColumns.size(); }
 
  private:
   Node* m_pCurrent = nullptr;

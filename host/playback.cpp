@@ -126,7 +126,8 @@ PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
     }
     if (settings.autoResize) panels.press(s.panel, kAutoResize);
 
-    const std::vector<double> times = frameTimes(settings.from, settings.to, settings.fps);
+    std::vector<double> times = frameTimes(settings.from, settings.to, settings.fps);
+    if (settings.still) times.push_back(*settings.still);
     result.animation.fps = settings.fps;
     result.animation.title = settings.clip;
     DrawRecorder recorder;

@@ -26,6 +26,7 @@ struct PlaybackSettings {
   double from = 0.0;             // seconds
   double to = 0.0;
   double fps = 30.0;
+  std::optional<double> still;   // one more frame at exactly this time, after the range
   bool echo = false;             // show message boxes and commands on stderr
   std::function<void(std::size_t done, std::size_t total)> progress;
 };

@@ -133,10 +133,8 @@ int runRender(const RenderRequest& request) {
   settings.fps = request.fps;
   settings.from = request.from.value_or(0.0);
   settings.to = request.to.value_or(std::max(settings.from, length));
-  if (request.at) {
-    // One frame at exactly that time; the framing still covers the range.
-    settings.to = std::max(settings.to, *request.at);
-  }
+  // A still is one more frame at exactly that time; the framing covers the range too.
+  settings.still = request.at;
   settings.echo = request.verbose;
   if (settings.to < settings.from) return usage("--to comes before --from");
   const double frames = std::floor((settings.to - settings.from) * settings.fps + 1e-9) + 1;
@@ -174,19 +172,7 @@ int runRender(const RenderRequest& request) {
     return failure("cannot show " + what + ": its skeleton has no bones to draw");
   }
 
-  if (request.at) {
-    // The frame at --at: play gave frames at from + k / fps, so add the exact time.
-    settings.from = settings.to = *request.at;
-    settings.progress = nullptr;
-    Host::PlaybackResult still;
-    {
-      ReaderOutputCapture capture;
-      still = Host::play(scene, settings);
-    }
-    if (!still.error.empty() || still.animation.frames.empty()) return failure(still.error);
-    animation.frames.push_back(still.animation.frames.front());
-    options.stillIndex = static_cast<int>(animation.frames.size() - 1);
-  }
+  if (request.at) options.stillIndex = static_cast<int>(animation.frames.size() - 1);
 
   const std::string error = Render::writePicture(format, animation, options, request.output);
   if (!error.empty()) return failure("cannot write '" + request.output + "': " + error);

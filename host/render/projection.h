@@ -28,7 +28,6 @@ class Projection {
   Point2 toPicture(const Point3& p) const;
   // The view's screen axes before framing: x right, y up, depth away.
   Point3 toView(const Point3& p) const;
-  double pixelsPerUnit() const { return m_dScale; }
   // The lowest world height the clip reaches: where the floor is drawn.
   double floorHeight() const { return m_dFloor; }
   // The clip's extent on the floor (world x and z).
@@ -36,7 +35,6 @@ class Projection {
   double maxX() const { return m_dMaxX; }
   double minZ() const { return m_dMinZ; }
   double maxZ() const { return m_dMaxZ; }
-  View view() const { return m_eView; }
 
  private:
   View m_eView;
