@@ -13,9 +13,8 @@ struct ChannelName {
 };
 
 constexpr ChannelName kChannels[] = {
-    {"Xposition", 0x001}, {"Yposition", 0x002}, {"Zposition", 0x003},
-    {"Xrotation", 0x010}, {"Yrotation", 0x020}, {"Zrotation", 0x030},
-    {"Xscale", 0x100},    {"Yscale", 0x200},    {"Zscale", 0x300},
+    {"Xposition", 0x001}, {"Yposition", 0x002}, {"Zposition", 0x003}, {"Xrotation", 0x010}, {"Yrotation", 0x020},
+    {"Zrotation", 0x030}, {"Xscale", 0x100},    {"Yscale", 0x200},    {"Zscale", 0x300},
 };
 
 constexpr double kDegreesToRadians = 0.017453292519943295;
@@ -55,9 +54,15 @@ void AttributeBvh::evaluate(double time) {
     if (code & 0xF0) {
       Matrix4 axis;
       switch (code & 0xF0) {
-        case 0x10: axis.setRotationX(v * kDegreesToRadians); break;
-        case 0x20: axis.setRotationY(v * kDegreesToRadians); break;
-        default: axis.setRotationZ(v * kDegreesToRadians); break;
+        case 0x10:
+          axis.setRotationX(v * kDegreesToRadians);
+          break;
+        case 0x20:
+          axis.setRotationY(v * kDegreesToRadians);
+          break;
+        default:
+          axis.setRotationZ(v * kDegreesToRadians);
+          break;
       }
       // The channel listed last acts first on a point.
       rotation = Matrix4::multiply(axis, rotation);

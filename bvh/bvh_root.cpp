@@ -53,8 +53,7 @@ BvhRoot::~BvhRoot() = default;
 void BvhRoot::setTopName(const std::string& name) { m_pRoot->setName(name); }
 
 void BvhRoot::setOffset(double x, double y, double z) {
-  if (auto* attr = dynamic_cast<AttributeBvh*>(m_pCurrent->attrib()))
-    attr->setOffset(Vector3(x, y, z));
+  if (auto* attr = dynamic_cast<AttributeBvh*>(m_pCurrent->attrib())) attr->setOffset(Vector3(x, y, z));
 }
 
 void BvhRoot::beginJoint(const std::string& name) {
@@ -100,8 +99,7 @@ void BvhRoot::linkMotions() {
       continue;
     }
     std::fprintf(stderr, "Fx %d \n", static_cast<int>(motion->count()));
-    for (std::size_t k = 0; k < motion->count(); ++k)
-      std::fprintf(stderr, "%s\n", motion->fx(k)->name().c_str());
+    for (std::size_t k = 0; k < motion->count(); ++k) std::fprintf(stderr, "%s\n", motion->fx(k)->name().c_str());
   }
 
   for (std::size_t i = 0; i < m_pMotionList->count(); ++i) {

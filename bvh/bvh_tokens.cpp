@@ -1,7 +1,7 @@
 #include "bvh_tokens.h"
 
-#include "bvh_load.h"
 #include "bvh_grammar.hpp"
+#include "bvh_load.h"
 #define YYSTYPE BVHSTYPE
 #include "bvh_scanner.hpp"
 

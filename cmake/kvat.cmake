@@ -6,20 +6,18 @@ set(KVAT_SOURCES
   scene/kv_item_transform.cpp
   motion/kv_motion.cpp)
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/bvh/bvh_grammar.y)
-  set(BVH_GEN ${PROJECT_BINARY_DIR}/bvh_gen)
-  file(MAKE_DIRECTORY ${BVH_GEN})
-  bison_target(BvhGrammar bvh/bvh_grammar.y ${BVH_GEN}/bvh_grammar.cpp
-               DEFINES_FILE ${BVH_GEN}/bvh_grammar.hpp)
-  flex_target(BvhScanner bvh/bvh_scanner.l ${BVH_GEN}/bvh_scanner.cpp
-              DEFINES_FILE ${BVH_GEN}/bvh_scanner.hpp)
-  add_flex_bison_dependency(BvhScanner BvhGrammar)
-  list(APPEND KVAT_SOURCES bvh/attribute_bvh.cpp bvh/bvh_root.cpp bvh/bvh_tokens.cpp
-       ${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS})
-  # Generated code gets a lighter warning set than ours.
-  set_source_files_properties(${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS}
-    PROPERTIES COMPILE_OPTIONS "-Wno-error;-Wno-unused-function;-Wno-sign-compare;-Wno-unused-parameter")
-endif()
+set(BVH_GEN ${PROJECT_BINARY_DIR}/bvh_gen)
+file(MAKE_DIRECTORY ${BVH_GEN})
+bison_target(BvhGrammar bvh/bvh_grammar.y ${BVH_GEN}/bvh_grammar.cpp
+             DEFINES_FILE ${BVH_GEN}/bvh_grammar.hpp)
+flex_target(BvhScanner bvh/bvh_scanner.l ${BVH_GEN}/bvh_scanner.cpp
+            DEFINES_FILE ${BVH_GEN}/bvh_scanner.hpp)
+add_flex_bison_dependency(BvhScanner BvhGrammar)
+list(APPEND KVAT_SOURCES bvh/attribute_bvh.cpp bvh/bvh_root.cpp bvh/bvh_tokens.cpp
+     ${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS})
+# Generated code gets a lighter warning set than ours.
+set_source_files_properties(${BISON_BvhGrammar_OUTPUTS} ${FLEX_BvhScanner_OUTPUTS}
+  PROPERTIES COMPILE_OPTIONS "-Wno-error;-Wno-unused-function;-Wno-sign-compare;-Wno-unused-parameter")
 
 add_library(kvat STATIC ${KVAT_SOURCES})
 target_include_directories(kvat PUBLIC

@@ -25,11 +25,8 @@ struct ChannelField {
 
 // Indexed by ChannelIndex.
 constexpr ChannelField kChannelFields[kChannelCount] = {
-    {"position", {0.0, 0.0, 0.0}, false},
-    {"rotation", {0.0, 0.0, 0.0}, true},
-    {"scaling", {1.0, 1.0, 1.0}, false},
-    {"pivot", {0.0, 0.0, 0.0}, false},
-    {"pivotRotation", {0.0, 0.0, 0.0}, true},
+    {"position", {0.0, 0.0, 0.0}, false}, {"rotation", {0.0, 0.0, 0.0}, true},      {"scaling", {1.0, 1.0, 1.0}, false},
+    {"pivot", {0.0, 0.0, 0.0}, false},    {"pivotRotation", {0.0, 0.0, 0.0}, true},
 };
 
 struct ParamCode {
@@ -38,7 +35,7 @@ struct ParamCode {
 };
 
 constexpr ParamCode kParamCodes[] = {
-    {LWIP_POSITION, kPosition}, {LWIP_ROTATION, kRotation},     {LWIP_SCALING, kScaling},
+    {LWIP_POSITION, kPosition}, {LWIP_ROTATION, kRotation},       {LWIP_SCALING, kScaling},
     {LWIP_PIVOT, kPivot},       {LWIP_PIVOT_ROT, kPivotRotation},
 };
 
@@ -49,7 +46,7 @@ struct TypeName {
 };
 
 constexpr TypeName kTypeNames[] = {
-    {"object", LWI_OBJECT, false}, {"null", LWI_OBJECT, true}, {"bone", LWI_BONE, false},
+    {"object", LWI_OBJECT, false}, {"null", LWI_OBJECT, true},    {"bone", LWI_BONE, false},
     {"light", LWI_LIGHT, false},   {"camera", LWI_CAMERA, false},
 };
 
@@ -72,8 +69,7 @@ Channel readChannel(const json& value, const std::string& where, double factor) 
   if (value.is_array() && !value.empty() && value[0].is_array()) {
     std::vector<Channel::Key> keys;
     for (const json& key : value) {
-      if (!key.is_array() || key.size() != 2 || !key[0].is_number())
-        fail(where, "a key is [seconds, [x, y, z]]");
+      if (!key.is_array() || key.size() != 2 || !key[0].is_number()) fail(where, "a key is [seconds, [x, y, z]]");
       keys.push_back({key[0].get<double>(), readTriple(key[1], where, factor)});
     }
     return Channel(std::move(keys));
@@ -104,17 +100,16 @@ Item readItem(const json& value, const std::string& where) {
   item.name = value["name"].get<std::string>();
   if (value.contains("type") && !value["type"].is_string()) fail(where, "the item type is a name such as \"null\"");
   const std::string typeName = value.value("type", std::string("null"));
-  const auto type = std::find_if(std::begin(kTypeNames), std::end(kTypeNames),
-                                 [&](const TypeName& t) { return typeName == t.name; });
+  const auto type =
+      std::find_if(std::begin(kTypeNames), std::end(kTypeNames), [&](const TypeName& t) { return typeName == t.name; });
   if (type == std::end(kTypeNames)) fail(where, "unknown item type \"" + typeName + "\"");
   item.type = type->type;
   item.null = type->null;
   for (int c = 0; c < kChannelCount; ++c) {
     const ChannelField& field = kChannelFields[c];
     const double factor = field.degrees ? kDegreesToRadians : 1.0;
-    item.channels[c] = value.contains(field.key)
-                           ? readChannel(value[field.key], where + " " + field.key, factor)
-                           : Channel(field.fallback);
+    item.channels[c] = value.contains(field.key) ? readChannel(value[field.key], where + " " + field.key, factor)
+                                                 : Channel(field.fallback);
   }
   return item;
 }
@@ -125,15 +120,14 @@ Channel::Channel(const Triple& constant) : m_vKeys{{0.0, constant}} {}
 
 Channel::Channel(std::vector<Key> keys) : m_vKeys(std::move(keys)) {
   if (m_vKeys.empty()) throw std::invalid_argument("a keyed channel needs at least one key");
-  std::stable_sort(m_vKeys.begin(), m_vKeys.end(),
-                   [](const Key& a, const Key& b) { return a.time < b.time; });
+  std::stable_sort(m_vKeys.begin(), m_vKeys.end(), [](const Key& a, const Key& b) { return a.time < b.time; });
 }
 
 Triple Channel::at(double time) const {
   if (std::isnan(time) || time <= m_vKeys.front().time) return m_vKeys.front().value;
   if (time >= m_vKeys.back().time) return m_vKeys.back().value;
-  const auto after = std::upper_bound(m_vKeys.begin(), m_vKeys.end(), time,
-                                      [](double t, const Key& k) { return t < k.time; });
+  const auto after =
+      std::upper_bound(m_vKeys.begin(), m_vKeys.end(), time, [](double t, const Key& k) { return t < k.time; });
   const Key& b = *after;
   const Key& a = *(after - 1);
   const double f = (time - a.time) / (b.time - a.time);

@@ -1,10 +1,10 @@
 #include "panel_service.h"
 
-#include "current_instance.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+
+#include "current_instance.h"
 
 namespace Boneplay {
 namespace Host {
@@ -20,8 +20,7 @@ uintptr_t word(LWXPanelHint h) { return reinterpret_cast<uintptr_t>(h); }
 
 }  // namespace
 
-PanelService::PanelService()
-    : m_xFuncs{1, create, destroy, describe, hint, viewInst, setData, getData, formSet} {
+PanelService::PanelService() : m_xFuncs{1, create, destroy, describe, hint, viewInst, setData, getData, formSet} {
   CurrentInstance<PanelService>::enter(this);
 }
 

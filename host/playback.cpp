@@ -62,9 +62,7 @@ std::vector<double> frameTimes(double from, double to, double fps) {
   return times;
 }
 
-ItemScene carrierScene() {
-  return ItemScene::parse(R"({"items": [{"name": "Boneplay", "type": "object"}]})");
-}
+ItemScene carrierScene() { return ItemScene::parse(R"({"items": [{"name": "Boneplay", "type": "object"}]})"); }
 
 PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
   PlaybackResult result;
@@ -97,13 +95,12 @@ PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
     LWError createError = nullptr;
     s.instance = s.instanceFuncs.create(s.instanceFuncs.priv, item, &createError);
     if (!s.instance) {
-      result.error = "the module made no instance" + std::string(createError ? ": " : "") +
-                     (createError ? createError : "");
+      result.error =
+          "the module made no instance" + std::string(createError ? ": " : "") + (createError ? createError : "");
       return result;
     }
     LWInterface iface{s.instance, item, nullptr, nullptr, nullptr};
-    if (module->activate(LWCUSTOMOBJ_ICLASS, kServerName, LWINTERFACE_VERSION, host.globalFunc(), &iface) !=
-            AFUNC_OK ||
+    if (module->activate(LWCUSTOMOBJ_ICLASS, kServerName, LWINTERFACE_VERSION, host.globalFunc(), &iface) != AFUNC_OK ||
         !iface.panel) {
       result.error = "module '" + settings.modulePath + "' gave the instance no panel";
       return result;

@@ -19,15 +19,15 @@ namespace Host {
 
 struct PlaybackSettings {
   std::string modulePath;
-  std::string clip;              // empty: the instance keeps the skeleton it made itself
-  std::optional<double> scale;   // typed into the panel's Scale field
-  bool autoResize = false;       // the panel's AutoResize button
-  std::string itemName;          // the carrying item; empty: the scene's first object
-  double from = 0.0;             // seconds
+  std::string clip;             // empty: the instance keeps the skeleton it made itself
+  std::optional<double> scale;  // typed into the panel's Scale field
+  bool autoResize = false;      // the panel's AutoResize button
+  std::string itemName;         // the carrying item; empty: the scene's first object
+  double from = 0.0;            // seconds
   double to = 0.0;
   double fps = 30.0;
-  std::optional<double> still;   // one more frame at exactly this time, after the range
-  bool echo = false;             // show message boxes and commands on stderr
+  std::optional<double> still;  // one more frame at exactly this time, after the range
+  bool echo = false;            // show message boxes and commands on stderr
   std::function<void(std::size_t done, std::size_t total)> progress;
 };
 

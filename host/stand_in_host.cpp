@@ -1,9 +1,9 @@
 #include "stand_in_host.h"
 
-#include "current_instance.h"
-
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
+
+#include "current_instance.h"
 
 namespace Boneplay {
 namespace Host {
@@ -46,8 +46,7 @@ void infoParam(LWItemID item, int code, LWTime time, LWDVector out) {
   for (int i = 0; i < 3; ++i) out[i] = v[i];
 }
 
-const LWItemInfo kItemInfo = {infoFirst, infoNext,  infoFirstChild, infoNextChild,
-                              infoParent, infoName, infoParam};
+const LWItemInfo kItemInfo = {infoFirst, infoNext, infoFirstChild, infoNextChild, infoParent, infoName, infoParam};
 
 }  // namespace
 
@@ -105,21 +104,14 @@ void StandInHost::recordMessage(const char* kind, const char* title, const char*
   if (!host) return;
   try {
     host->m_vxMessages.push_back({kind, title ? title : "", text ? text : ""});
-    if (host->m_bEcho)
-      std::fprintf(stderr, "%s box \"%s\": %s\n", kind, title ? title : "", text ? text : "");
+    if (host->m_bEcho) std::fprintf(stderr, "%s box \"%s\": %s\n", kind, title ? title : "", text ? text : "");
   } catch (...) {
   }
 }
 
-void StandInHost::messageInfo(const char* title, const char* text) {
-  recordMessage("info", title, text);
-}
-void StandInHost::messageError(const char* title, const char* text) {
-  recordMessage("error", title, text);
-}
-void StandInHost::messageWarning(const char* title, const char* text) {
-  recordMessage("warning", title, text);
-}
+void StandInHost::messageInfo(const char* title, const char* text) { recordMessage("info", title, text); }
+void StandInHost::messageError(const char* title, const char* text) { recordMessage("error", title, text); }
+void StandInHost::messageWarning(const char* title, const char* text) { recordMessage("warning", title, text); }
 
 }  // namespace Host
 }  // namespace Boneplay

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define KVAT_ASSERT(cond, member)                                                   \
-  do {                                                                              \
-    if (!(cond)) {                                                                  \
+#define KVAT_ASSERT(cond, member)                                                        \
+  do {                                                                                   \
+    if (!(cond)) {                                                                       \
       std::fprintf(stderr, "%s:%d: assertion failed: %s\n", __FILE__, __LINE__, member); \
-      std::abort();                                                                 \
-    }                                                                               \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)

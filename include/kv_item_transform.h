@@ -14,7 +14,7 @@ namespace Kvat {
 // The five channels of an item at one time, rotations in radians.
 struct ItemChannels {
   Vector3 position;
-  Vector3 rotation;       // heading, pitch, bank
+  Vector3 rotation;  // heading, pitch, bank
   Vector3 scaling{1.0, 1.0, 1.0};
   Vector3 pivot;          // as the host gives it; composeItemMatrix negates it
   Vector3 pivotRotation;  // heading, pitch, bank

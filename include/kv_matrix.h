@@ -26,10 +26,8 @@ class Matrix4 {
 
   void setZero();
   void setIdentity();
-  void set(double m00, double m01, double m02, double m03,
-           double m10, double m11, double m12, double m13,
-           double m20, double m21, double m22, double m23,
-           double m30, double m31, double m32, double m33);
+  void set(double m00, double m01, double m02, double m03, double m10, double m11, double m12, double m13, double m20,
+           double m21, double m22, double m23, double m30, double m31, double m32, double m33);
   void setTranslation(const Vector3& t);
   void setScaling(const Vector3& s);
   void setRotationX(double a);

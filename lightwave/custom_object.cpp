@@ -62,8 +62,7 @@ void CustomObjectInstance::copyFrom(const CustomObjectInstance& source) {
 void CustomObjectInstance::placeInItemSpace(double time) {
   Matrix4 world;
   world.setIdentity();
-  if (const LWItemInfo* itemInfo = Module::itemInfo())
-    world = itemWorldMatrix(*itemInfo, m_xHostItem, time);
+  if (const LWItemInfo* itemInfo = Module::itemInfo()) world = itemWorldMatrix(*itemInfo, m_xHostItem, time);
   // A singular matrix (an item scaled to 0) stays as it is.
   world.invert();
   m_pRoot->rootMatrix() = world;

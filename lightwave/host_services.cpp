@@ -13,8 +13,7 @@ void HostServices::fill(GlobalFunc* global) {
   m_xCommandFunc = nullptr;
   if (!global) return;
   m_xMsgfuncs = static_cast<const LWMessageFuncs*>(global(LWMESSAGEFUNCS_GLOBAL, GFUSE_TRANSIENT));
-  m_xCommandFunc =
-      reinterpret_cast<LWCommandFunc*>(global(LWCOMMANDINTERFACE_GLOBAL, GFUSE_TRANSIENT));
+  m_xCommandFunc = reinterpret_cast<LWCommandFunc*>(global(LWCOMMANDINTERFACE_GLOBAL, GFUSE_TRANSIENT));
 }
 
 void HostServices::showError(const char* title, const char* text) const {

@@ -8,8 +8,7 @@
 namespace Kvat {
 namespace Secne {
 
-AttributeLW::AttributeLW(const LWItemInfo* pxItemInfo, LWItemID item)
-    : m_pxItemInfo(pxItemInfo), m_xItem(item) {
+AttributeLW::AttributeLW(const LWItemInfo* pxItemInfo, LWItemID item) : m_pxItemInfo(pxItemInfo), m_xItem(item) {
   m_xChannels.scaling = Vector3();
 }
 
@@ -58,8 +57,7 @@ std::string lw_skl_generator::itemName(LWItemID item) const {
 }
 
 LWItemID lw_skl_generator::findBone(const std::string& name, LWItemID object) const {
-  for (LWItemID bone = m_pxItemInfo->first(LWI_BONE, object); bone;
-       bone = m_pxItemInfo->next(bone)) {
+  for (LWItemID bone = m_pxItemInfo->first(LWI_BONE, object); bone; bone = m_pxItemInfo->next(bone)) {
     const char* boneName = m_pxItemInfo->name(bone);
     if (boneName && name == boneName) return bone;
   }
@@ -74,8 +72,7 @@ LWItemID lw_skl_generator::findItem(LWItemID item, const std::string& name) cons
     return text && cleanItemName(text) == name;
   };
   if (matches(item)) return item;
-  for (LWItemID child = m_pxItemInfo->firstChild(item); child;
-       child = m_pxItemInfo->nextChild(item, child)) {
+  for (LWItemID child = m_pxItemInfo->firstChild(item); child; child = m_pxItemInfo->nextChild(item, child)) {
     if (matches(child)) return child;
     if (LWItemID bone = findBone(name, child)) return bone;
     if (LWItemID below = findItem(child, name)) return below;
@@ -92,8 +89,7 @@ Node* lw_skl_generator::addItemNode(Node* parent, LWItemID item) const {
   return node.release();
 }
 
-Node* lw_skl_generator::addChain(Node* from, LWItemID startItem,
-                                 const std::vector<std::string>& names) const {
+Node* lw_skl_generator::addChain(Node* from, LWItemID startItem, const std::vector<std::string>& names) const {
   Node* p = from;
   for (const std::string& name : names) p = addItemNode(p, findItem(startItem, name));
   return p;

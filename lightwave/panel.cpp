@@ -76,9 +76,17 @@ LWXPanelID createPanel(GlobalFunc* global, CustomObjectInstance* instance) {
   LWXPanelID panel = g_pxPanelFuncs->create(LWXP_VIEW, kControls);
   if (!panel) return nullptr;
   LWXPanelHint hints[] = {
-      word(XpLABEL),     word(0),           text("Boneplay(bvh/fbx)"),
-      word(XpXREQCFG),   word(kMotionFile), word(LWXPREQ_LOAD), text("bvh&fbx"), text("*.bvh *.fbx"),
-      word(XpBUTNOTIFY), word(kAutoResize), reinterpret_cast<LWXPanelHint>(&autoResize),
+      word(XpLABEL),
+      word(0),
+      text("Boneplay(bvh/fbx)"),
+      word(XpXREQCFG),
+      word(kMotionFile),
+      word(LWXPREQ_LOAD),
+      text("bvh&fbx"),
+      text("*.bvh *.fbx"),
+      word(XpBUTNOTIFY),
+      word(kAutoResize),
+      reinterpret_cast<LWXPanelHint>(&autoResize),
       word(XpEND),
   };
   g_pxPanelFuncs->hint(panel, 0, hints);

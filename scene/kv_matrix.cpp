@@ -13,12 +13,9 @@ void Matrix4::setIdentity() {
   m_adEntry[0] = m_adEntry[5] = m_adEntry[10] = m_adEntry[15] = 1.0;
 }
 
-void Matrix4::set(double m00, double m01, double m02, double m03,
-                  double m10, double m11, double m12, double m13,
-                  double m20, double m21, double m22, double m23,
-                  double m30, double m31, double m32, double m33) {
-  const double v[16] = {m00, m01, m02, m03, m10, m11, m12, m13,
-                        m20, m21, m22, m23, m30, m31, m32, m33};
+void Matrix4::set(double m00, double m01, double m02, double m03, double m10, double m11, double m12, double m13,
+                  double m20, double m21, double m22, double m23, double m30, double m31, double m32, double m33) {
+  const double v[16] = {m00, m01, m02, m03, m10, m11, m12, m13, m20, m21, m22, m23, m30, m31, m32, m33};
   for (int i = 0; i < 16; ++i) m_adEntry[i] = v[i];
 }
 
@@ -39,36 +36,25 @@ void Matrix4::setScaling(const Vector3& s) {
 
 void Matrix4::setRotationX(double a) {
   const double c = std::cos(a), s = std::sin(a);
-  set(1, 0, 0, 0,
-      0, c, s, 0,
-      0, -s, c, 0,
-      0, 0, 0, 1);
+  set(1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1);
 }
 
 void Matrix4::setRotationY(double a) {
   const double c = std::cos(a), s = std::sin(a);
-  set(c, 0, -s, 0,
-      0, 1, 0, 0,
-      s, 0, c, 0,
-      0, 0, 0, 1);
+  set(c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1);
 }
 
 void Matrix4::setRotationZ(double a) {
   const double c = std::cos(a), s = std::sin(a);
-  set(c, s, 0, 0,
-      -s, c, 0, 0,
-      0, 0, 1, 0,
-      0, 0, 0, 1);
+  set(c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
 }
 
 void Matrix4::setHeadingPitchBank(double h, double p, double b) {
   const double ch = std::cos(h), sh = std::sin(h);
   const double cp = std::cos(p), sp = std::sin(p);
   const double cb = std::cos(b), sb = std::sin(b);
-  set(sh * sp * sb + ch * cb, cp * sb, ch * sp * sb - sh * cb, 0,
-      sh * sp * cb - ch * sb, cp * cb, ch * sp * cb + sh * sb, 0,
-      sh * cp, -sp, ch * cp, 0,
-      0, 0, 0, 1);
+  set(sh * sp * sb + ch * cb, cp * sb, ch * sp * sb - sh * cb, 0, sh * sp * cb - ch * sb, cp * cb,
+      ch * sp * cb + sh * sb, 0, sh * cp, -sp, ch * cp, 0, 0, 0, 0, 1);
 }
 
 Vector3 Matrix4::transformPoint(const Vector3& p) const {
@@ -85,8 +71,7 @@ void Matrix4::scaleEntries(double k) {
 Matrix4 Matrix4::multiply(const Matrix4& a, const Matrix4& b) {
   Matrix4 p;
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      p(i, j) = a(i, 0) * b(0, j) + a(i, 1) * b(1, j) + a(i, 2) * b(2, j) + a(i, 3) * b(3, j);
+    for (int j = 0; j < 4; ++j) p(i, j) = a(i, 0) * b(0, j) + a(i, 1) * b(1, j) + a(i, 2) * b(2, j) + a(i, 3) * b(3, j);
   return p;
 }
 
@@ -117,8 +102,7 @@ Minors minorsOf(const Matrix4& m) {
 }
 
 double determinantOf(const Minors& k) {
-  return k.s[0] * k.c[5] - k.s[1] * k.c[4] + k.s[2] * k.c[3] +
-         k.s[3] * k.c[2] - k.s[4] * k.c[1] + k.s[5] * k.c[0];
+  return k.s[0] * k.c[5] - k.s[1] * k.c[4] + k.s[2] * k.c[3] + k.s[3] * k.c[2] - k.s[4] * k.c[1] + k.s[5] * k.c[0];
 }
 }  // namespace
 
@@ -130,25 +114,18 @@ void Matrix4::invert() {
   if (d == 0.0) return;
   const Matrix4& m = *this;
   Matrix4 adj;
-  adj.set(m(1, 1) * k.c[5] - m(1, 2) * k.c[4] + m(1, 3) * k.c[3],
-          -m(0, 1) * k.c[5] + m(0, 2) * k.c[4] - m(0, 3) * k.c[3],
-          m(3, 1) * k.s[5] - m(3, 2) * k.s[4] + m(3, 3) * k.s[3],
-          -m(2, 1) * k.s[5] + m(2, 2) * k.s[4] - m(2, 3) * k.s[3],
+  adj.set(
+      m(1, 1) * k.c[5] - m(1, 2) * k.c[4] + m(1, 3) * k.c[3], -m(0, 1) * k.c[5] + m(0, 2) * k.c[4] - m(0, 3) * k.c[3],
+      m(3, 1) * k.s[5] - m(3, 2) * k.s[4] + m(3, 3) * k.s[3], -m(2, 1) * k.s[5] + m(2, 2) * k.s[4] - m(2, 3) * k.s[3],
 
-          -m(1, 0) * k.c[5] + m(1, 2) * k.c[2] - m(1, 3) * k.c[1],
-          m(0, 0) * k.c[5] - m(0, 2) * k.c[2] + m(0, 3) * k.c[1],
-          -m(3, 0) * k.s[5] + m(3, 2) * k.s[2] - m(3, 3) * k.s[1],
-          m(2, 0) * k.s[5] - m(2, 2) * k.s[2] + m(2, 3) * k.s[1],
+      -m(1, 0) * k.c[5] + m(1, 2) * k.c[2] - m(1, 3) * k.c[1], m(0, 0) * k.c[5] - m(0, 2) * k.c[2] + m(0, 3) * k.c[1],
+      -m(3, 0) * k.s[5] + m(3, 2) * k.s[2] - m(3, 3) * k.s[1], m(2, 0) * k.s[5] - m(2, 2) * k.s[2] + m(2, 3) * k.s[1],
 
-          m(1, 0) * k.c[4] - m(1, 1) * k.c[2] + m(1, 3) * k.c[0],
-          -m(0, 0) * k.c[4] + m(0, 1) * k.c[2] - m(0, 3) * k.c[0],
-          m(3, 0) * k.s[4] - m(3, 1) * k.s[2] + m(3, 3) * k.s[0],
-          -m(2, 0) * k.s[4] + m(2, 1) * k.s[2] - m(2, 3) * k.s[0],
+      m(1, 0) * k.c[4] - m(1, 1) * k.c[2] + m(1, 3) * k.c[0], -m(0, 0) * k.c[4] + m(0, 1) * k.c[2] - m(0, 3) * k.c[0],
+      m(3, 0) * k.s[4] - m(3, 1) * k.s[2] + m(3, 3) * k.s[0], -m(2, 0) * k.s[4] + m(2, 1) * k.s[2] - m(2, 3) * k.s[0],
 
-          -m(1, 0) * k.c[3] + m(1, 1) * k.c[1] - m(1, 2) * k.c[0],
-          m(0, 0) * k.c[3] - m(0, 1) * k.c[1] + m(0, 2) * k.c[0],
-          -m(3, 0) * k.s[3] + m(3, 1) * k.s[1] - m(3, 2) * k.s[0],
-          m(2, 0) * k.s[3] - m(2, 1) * k.s[1] + m(2, 2) * k.s[0]);
+      -m(1, 0) * k.c[3] + m(1, 1) * k.c[1] - m(1, 2) * k.c[0], m(0, 0) * k.c[3] - m(0, 1) * k.c[1] + m(0, 2) * k.c[0],
+      -m(3, 0) * k.s[3] + m(3, 1) * k.s[1] - m(3, 2) * k.s[0], m(2, 0) * k.s[3] - m(2, 1) * k.s[1] + m(2, 2) * k.s[0]);
   adj.scaleEntries(1.0 / d);
   *this = adj;
 }

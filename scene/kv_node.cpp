@@ -25,8 +25,7 @@ Matrix4 Attribute::evaluateWorld(double time, const Matrix4& parentWorld) {
   return m_xWorld;
 }
 
-Node::Node(const std::string& name, Attribute* pAttribute)
-    : Named(name), m_pxAttrb(pAttribute) {
+Node::Node(const std::string& name, Attribute* pAttribute) : Named(name), m_pxAttrb(pAttribute) {
   if (!m_pxAttrb) {
     m_pxAttrb.reset(new Attribute());
     m_pxAttrb->reset();

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja >/dev/null
+cmake -S . -B "$build" -G Ninja -DBONEPLAY_WERROR=ON >/dev/null
 cmake --build "$build" -j 2 --target boneplay_cli boneplay >/dev/null
 mkdir -p out
 "$build/boneplay" render samples/walk.bvh -o out/walk.gif

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja "$@" >/dev/null
+cmake -S . -B "$build" -G Ninja -DBONEPLAY_WERROR=ON "$@" >/dev/null
 cmake --build "$build" -j 2
 ctest --test-dir "$build" --output-on-failure -j 2

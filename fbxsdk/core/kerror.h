@@ -1,5 +1,4 @@
-#ifndef FBXSDK_CORE_KERROR_H
-#define FBXSDK_CORE_KERROR_H
+#pragma once
 
 #include "fbxsdk/core/kstring.h"
 
@@ -29,5 +28,3 @@ class KErrorState {
   KString m_xMessage;
   const char* const* m_ppszTable = nullptr;
 };
-
-#endif

@@ -5,12 +5,8 @@
 
 namespace {
 
-char LowerAscii(char cChar) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(cChar)));
-}
-char UpperAscii(char cChar) {
-  return static_cast<char>(std::toupper(static_cast<unsigned char>(cChar)));
-}
+char LowerAscii(char cChar) { return static_cast<char>(std::tolower(static_cast<unsigned char>(cChar))); }
+char UpperAscii(char cChar) { return static_cast<char>(std::toupper(static_cast<unsigned char>(cChar))); }
 
 }  // namespace
 

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_CORE_KSTRING_H
-#define FBXSDK_CORE_KSTRING_H
+#pragma once
 
 #include <cstddef>
 #include <string>
@@ -57,5 +56,3 @@ class KString {
 // Case-insensitive comparison of two C strings (ASCII letters only), null
 // pointers counting as empty texts.
 int KStringCompareNoCase(const char* pszA, const char* pszB);
-
-#endif

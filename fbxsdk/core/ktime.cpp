@@ -71,11 +71,12 @@ Wide TimeCodeTicks(const ModeCounting& xC, Wide h, Wide m, Wide s, Wide f, Wide 
     // Frame numbers 0 and 1 do not exist at the start of such a minute;
     // asking for them lands on frame 2.
     const Wide inMinute = s == 0 ? (f - 2 > 0 ? f - 2 : 0) : s * fps + f - 2;
-    frameInBlock = ktime_detail::DropFirstMinuteFrames(xC) + (mInBlock - 1) * ktime_detail::DropOtherMinuteFrames(xC) +
-                   inMinute;
+    frameInBlock =
+        ktime_detail::DropFirstMinuteFrames(xC) + (mInBlock - 1) * ktime_detail::DropOtherMinuteFrames(xC) + inMinute;
   }
   const Wide blocks = h * 6 + FloorDiv(m, 10);
-  return frameInBlock * xC.m_llTicksPerFrame + (blocks * ktime_detail::DropBlockFields(xC) + fields) * xC.m_llTicksPerField;
+  return frameInBlock * xC.m_llTicksPerFrame +
+         (blocks * ktime_detail::DropBlockFields(xC) + fields) * xC.m_llTicksPerField;
 }
 
 Wide TicksPerHour(const ModeCounting& xC) {
@@ -174,8 +175,7 @@ int64_t KTime::GetFrame(int iMode, bool bCumulative) const {
   return xCode.m_iFrames;
 }
 
-bool KTime::FromTimeCode(int iHours, int iMinutes, int iSeconds, int iFrames, int iFields, int iHundredths,
-                         int iMode) {
+bool KTime::FromTimeCode(int iHours, int iMinutes, int iSeconds, int iFrames, int iFields, int iHundredths, int iMode) {
   const ModeCounting* pC = CountingOf(ResolveMode(iMode));
   if (!pC) return false;
   Wide ticks = TimeCodeTicks(*pC, iHours, iMinutes, iSeconds, iFrames, iFields);

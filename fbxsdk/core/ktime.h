@@ -1,5 +1,4 @@
-#ifndef FBXSDK_CORE_KTIME_H
-#define FBXSDK_CORE_KTIME_H
+#pragma once
 
 #include <cstdint>
 
@@ -96,8 +95,8 @@ class KTime {
 
   // Time code conversions. FromTimeCode leaves the time unchanged and fails
   // for a mode outside 1 to 13 or a result outside the tick range.
-  bool FromTimeCode(int iHours, int iMinutes, int iSeconds, int iFrames, int iFields = 0,
-                    int iHundredths = 0, int iMode = eDEFAULT_MODE);
+  bool FromTimeCode(int iHours, int iMinutes, int iSeconds, int iFrames, int iFields = 0, int iHundredths = 0,
+                    int iMode = eDEFAULT_MODE);
   bool ToTimeCode(KTimeCode& xCode, int iMode = eDEFAULT_MODE) const;
 
   // Text forms (protocol 0 time code, 1 frame count, 2 the default protocol).
@@ -116,5 +115,3 @@ class KTime {
  private:
   int64_t m_llTime = 0;
 };
-
-#endif

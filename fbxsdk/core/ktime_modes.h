@@ -1,5 +1,4 @@
-#ifndef FBXSDK_CORE_KTIME_MODES_H
-#define FBXSDK_CORE_KTIME_MODES_H
+#pragma once
 
 // Internal to the time code: how each time mode counts frames and fields.
 
@@ -47,5 +46,3 @@ inline int64_t DropBlockFields(const ModeCounting& xC) {
 }
 
 }  // namespace ktime_detail
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_CORE_KTIME_SPAN_H
-#define FBXSDK_CORE_KTIME_SPAN_H
+#pragma once
 
 #include "fbxsdk/core/ktime.h"
 
@@ -15,5 +14,3 @@ struct KTimeSpan {
     return xA.m_xStart == xB.m_xStart && xA.m_xStop == xB.m_xStop;
   }
 };
-
-#endif

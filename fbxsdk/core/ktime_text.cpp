@@ -1,8 +1,8 @@
 // Text forms of KTime: time code ("hhh:mm:ss.ff") and frame count.
 #include <cctype>
+#include <cinttypes>
 #include <climits>
 #include <cstdarg>
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,8 +77,8 @@ KString TimeCodeText(const KTime& xTime, int iStyle, int iMode) {
       break;
     }
     case KTime::eSTYLE_FIELDS:
-      xText = Format("%03d:%02d:%02d.%02d (%02d)", xC.m_iHours, xC.m_iMinutes, xC.m_iSeconds, xC.m_iFrames,
-                     xC.m_iFields);
+      xText =
+          Format("%03d:%02d:%02d.%02d (%02d)", xC.m_iHours, xC.m_iMinutes, xC.m_iSeconds, xC.m_iFrames, xC.m_iFields);
       break;
     default:
       return KString();

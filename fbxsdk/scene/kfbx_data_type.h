@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_DATA_TYPE_H
-#define FBXSDK_SCENE_KFBX_DATA_TYPE_H
+#pragma once
 
 // Identity of a property data type. Types are compared by address: each one
 // exists once, as one of the constants below.
@@ -11,5 +10,3 @@ inline constexpr KFbxDataType KDataTypeLclTranslation{"Lcl Translation"};
 inline constexpr KFbxDataType KDataTypeLclRotation{"Lcl Rotation"};
 inline constexpr KFbxDataType KDataTypeLclScaling{"Lcl Scaling"};
 inline constexpr KFbxDataType KDataTypeVisibility{"Visibility"};
-
-#endif

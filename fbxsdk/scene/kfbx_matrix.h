@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_MATRIX_H
-#define FBXSDK_SCENE_KFBX_MATRIX_H
+#pragma once
 
 // Four doubles (x, y, z, w); triples use the first three, w defaults to 1.
 struct KgeTVector {
@@ -39,5 +38,3 @@ struct Matrix44 {
     return xOut;
   }
 };
-
-#endif

@@ -157,8 +157,7 @@ KFbxNodeAttribute* KFbxNode::SetAttribute(KFbxNodeAttribute* pxAttribute) {
 }
 
 void KFbxNode::FixOldModelInheritTypes() {
-  if (m_pxParent && m_bOldModel && IsSkeleton(this) && !IsSkeleton(m_pxParent) &&
-      GetInheritType() == eINHERIT_Rrs)
+  if (m_pxParent && m_bOldModel && IsSkeleton(this) && !IsSkeleton(m_pxParent) && GetInheritType() == eINHERIT_Rrs)
     SetInheritType(eINHERIT_RSrs);
   for (KFbxNode* pxChild : m_xChildren) pxChild->FixOldModelInheritTypes();
 }

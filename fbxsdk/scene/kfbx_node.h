@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_NODE_H
-#define FBXSDK_SCENE_KFBX_NODE_H
+#pragma once
 
 #include <memory>
 #include <vector>
@@ -112,5 +111,3 @@ class KFbxNode : public KFbxTakeNodeContainer {
   NodeEvaluationCache m_axCache[2];
   TransformCurves m_xLookup;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_NODE_ATTRIBUTE_H
-#define FBXSDK_SCENE_KFBX_NODE_ATTRIBUTE_H
+#pragma once
 
 #include "fbxsdk/scene/kfbx_matrix.h"
 #include "fbxsdk/scene/kfbx_object.h"
@@ -10,13 +9,7 @@ class KFbxNode;
 // belongs to at most one node at a time; the manager creates and destroys it.
 class KFbxNodeAttribute : public KFbxObject {
  public:
-  enum EAttributeType {
-    eUNIDENTIFIED = 0,
-    eNULL = 1,
-    eMARKER = 2,
-    eSKELETON = 3,
-    eMESH = 4
-  };
+  enum EAttributeType { eUNIDENTIFIED = 0, eNULL = 1, eMARKER = 2, eSKELETON = 3, eMESH = 4 };
 
   explicit KFbxNodeAttribute(const char* pszName) : KFbxObject(pszName, eKFBX_KIND_NONE) {}
 
@@ -74,5 +67,3 @@ class KFbxMesh : public KFbxNodeAttribute {
   using KFbxNodeAttribute::KFbxNodeAttribute;
   EAttributeType AttributeType() const override { return eMESH; }
 };
-
-#endif

@@ -128,8 +128,8 @@ const Matrix44& KFbxNode::LocalTransformAt(KTime xTime) {
   if (xCache.m_bLocalValid && xCache.m_xLocalTime == xTime) return xCache.m_xLocal;
   double adT[3], adR[3], adS[3];
   double* apdTriples[3] = {adT, adR, adS};
-  const KPropertyTemplate<KgeTVector>* apxProperties[3] = {
-      &m_xProperties.LclTranslation(), &m_xProperties.LclRotation(), &m_xProperties.LclScaling()};
+  const KPropertyTemplate<KgeTVector>* apxProperties[3] = {&m_xProperties.LclTranslation(),
+                                                           &m_xProperties.LclRotation(), &m_xProperties.LclScaling()};
   // The curve nodes' own value caches are bypassed: this cache already
   // answers repeated times, and a recompute after a take selection must see
   // the curves as they are now.
@@ -216,9 +216,8 @@ const Matrix44& KFbxNode::GlobalMatrixAt(KTime xTime) {
       xCache.m_xGlobalScaleShear = MultiplyTransposed3x3(Multiply3x3(ScaleRows(pdS, xE), xParentScale), xE);
     }
     for (int c = 0; c < 3; ++c)
-      xCache.m_adGlobalT[c] =
-          adT[0] * xParentGlobal[0][c] + adT[1] * xParentGlobal[1][c] + adT[2] * xParentGlobal[2][c] +
-          xParentGlobal[3][c];
+      xCache.m_adGlobalT[c] = adT[0] * xParentGlobal[0][c] + adT[1] * xParentGlobal[1][c] +
+                              adT[2] * xParentGlobal[2][c] + xParentGlobal[3][c];
   }
 
   Matrix44& xGlobal = xCache.m_xGlobal;

@@ -90,19 +90,26 @@ constexpr PropertyDefinition kNodeProperties[] = {
 
 // The properties SyncEvaluationState copies into pivot set 0, by field.
 constexpr const char* kPivotVectorProperties[] = {
-    "RotationOffset", "RotationPivot",  "RotationPivotUpdateOffset", "PreRotation",
-    "PostRotation",   "ScalingOffset",  "ScalingPivot",              "ScalingPivotUpdateOffset",
-    "GeometricTranslation", "GeometricRotation", "GeometricScaling",
+    "RotationOffset",   "RotationPivot", "RotationPivotUpdateOffset", "PreRotation",          "PostRotation",
+    "ScalingOffset",    "ScalingPivot",  "ScalingPivotUpdateOffset",  "GeometricTranslation", "GeometricRotation",
+    "GeometricScaling",
 };
 static_assert(sizeof(kPivotVectorProperties) / sizeof(kPivotVectorProperties[0]) ==
                   KFbxNodeProperties::ePIVOT_VECTOR_COUNT,
               "one property per pivot vector");
 
 constexpr KgeTVector PivotSet::*kPivotVectorFields[] = {
-    &PivotSet::m_xRotationOffset,       &PivotSet::m_xRotationPivot,     &PivotSet::m_xRotationPivotUpdateOffset,
-    &PivotSet::m_xPreRotation,          &PivotSet::m_xPostRotation,      &PivotSet::m_xScalingOffset,
-    &PivotSet::m_xScalingPivot,         &PivotSet::m_xScalingPivotUpdateOffset,
-    &PivotSet::m_xGeometricTranslation, &PivotSet::m_xGeometricRotation, &PivotSet::m_xGeometricScaling,
+    &PivotSet::m_xRotationOffset,
+    &PivotSet::m_xRotationPivot,
+    &PivotSet::m_xRotationPivotUpdateOffset,
+    &PivotSet::m_xPreRotation,
+    &PivotSet::m_xPostRotation,
+    &PivotSet::m_xScalingOffset,
+    &PivotSet::m_xScalingPivot,
+    &PivotSet::m_xScalingPivotUpdateOffset,
+    &PivotSet::m_xGeometricTranslation,
+    &PivotSet::m_xGeometricRotation,
+    &PivotSet::m_xGeometricScaling,
 };
 static_assert(sizeof(kPivotVectorFields) / sizeof(kPivotVectorFields[0]) == KFbxNodeProperties::ePIVOT_VECTOR_COUNT,
               "one field per pivot vector");
@@ -122,8 +129,7 @@ KFbxNodeProperties::KFbxNodeProperties() {
   for (const PropertyDefinition& xDef : kNodeProperties) {
     const int iFlags = xDef.m_pxDataType ? KProperty::eANIMATABLE : 0;
     auto pxProperty = KProperty::Create(xDef.m_pszName, xDef.m_iType, xDef.m_pxDataType, iFlags);
-    for (int i = 0; i < pxProperty->GetComponentCount() && i < 3; ++i)
-      pxProperty->SetComponent(i, xDef.m_adDefault[i]);
+    for (int i = 0; i < pxProperty->GetComponentCount() && i < 3; ++i) pxProperty->SetComponent(i, xDef.m_adDefault[i]);
     m_xProperties.push_back(std::move(pxProperty));
   }
   m_pxLclTranslation = FindTyped<KgeTVector>("Lcl Translation");
@@ -185,8 +191,7 @@ bool KFbxNodeProperties::SetPivotVector(int iSet, EPivotVector eField, const Kge
       break;
     case ePOST_ROTATION:
       m_xRotationSpace.m_xPost = EulerToMatrix(xValue, eROTATION_CODE_XYZ);
-      m_xRotationSpace.m_uFlags =
-          UpdatePresenceBit(m_xRotationSpace.m_uFlags, RotationSpace::ePOST_ROTATION, xValue);
+      m_xRotationSpace.m_uFlags = UpdatePresenceBit(m_xRotationSpace.m_uFlags, RotationSpace::ePOST_ROTATION, xValue);
       break;
     default:  // update offsets and geometric transforms have no mirror
       break;

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_NODE_PROPERTIES_H
-#define FBXSDK_SCENE_KFBX_NODE_PROPERTIES_H
+#pragma once
 
 #include <memory>
 #include <vector>
@@ -118,5 +117,3 @@ class KFbxNodeProperties {
   TransformLimits m_xTranslationLimits;
   TransformLimits m_xScalingLimits;
 };
-
-#endif

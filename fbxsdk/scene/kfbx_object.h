@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_OBJECT_H
-#define FBXSDK_SCENE_KFBX_OBJECT_H
+#pragma once
 
 #include "fbxsdk/core/kerror.h"
 #include "fbxsdk/core/kstring.h"
@@ -60,5 +59,3 @@ class KFbxObject {
   KString m_xInitialName;
   KErrorState m_xError;
 };
-
-#endif

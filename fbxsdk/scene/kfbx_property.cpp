@@ -5,8 +5,8 @@
 namespace {
 
 constexpr const char* kTypeNames[] = {
-    "unknown",  "int",    "bool",       "float",    "double",   "charptr",  "enum",      "KTime",     "KString",
-    "object",   "event",  "stringlist", "Vector4D", "Vector3D", "ColorRGB", "ColorRGBA", "Action",    "Reference",
+    "unknown", "int",   "bool",       "float",    "double",   "charptr",  "enum",      "KTime",  "KString",
+    "object",  "event", "stringlist", "Vector4D", "Vector3D", "ColorRGB", "ColorRGBA", "Action", "Reference",
 };
 static_assert(sizeof(kTypeNames) / sizeof(kTypeNames[0]) == eKPROP_TYPE_COUNT, "one name per type code");
 
@@ -45,12 +45,10 @@ std::unique_ptr<KProperty> KProperty::Create(const char* pszName, int iType, con
     case eKPROP_VECTOR3D:
     case eKPROP_COLORRGB:
     case eKPROP_COLORRGBA:
-      return std::make_unique<KPropertyTemplate<KgeTVector>>(pszName, iType, KgeTVector(0, 0, 0), pxDataType,
-                                                             iFlags);
+      return std::make_unique<KPropertyTemplate<KgeTVector>>(pszName, iType, KgeTVector(0, 0, 0), pxDataType, iFlags);
     case eKPROP_OBJECT:
     case eKPROP_REFERENCE:
-      return std::make_unique<KPropertyTemplate<KFbxObjectList>>(pszName, iType, KFbxObjectList(), pxDataType,
-                                                                 iFlags);
+      return std::make_unique<KPropertyTemplate<KFbxObjectList>>(pszName, iType, KFbxObjectList(), pxDataType, iFlags);
     default:  // int, enum, and the codes without a value of their own
       return std::make_unique<KPropertyTemplate<int>>(pszName, iType, 0, pxDataType, iFlags);
   }

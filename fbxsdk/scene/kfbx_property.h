@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_PROPERTY_H
-#define FBXSDK_SCENE_KFBX_PROPERTY_H
+#pragma once
 
 #include <limits>
 #include <memory>
@@ -162,5 +161,3 @@ class KPropertyTemplate : public KProperty {
  private:
   T m_xValue;
 };
-
-#endif

@@ -48,8 +48,7 @@ KgeTVector MatrixToSpheric(const Matrix44& xM) {
   xSwing.m_dY = -xM[0][2];
   xSwing.m_dZ = xM[0][1];
   xSwing.m_dW = xM[0][0] + 1.0;
-  const double dNorm =
-      std::sqrt(xSwing.m_dY * xSwing.m_dY + xSwing.m_dZ * xSwing.m_dZ + xSwing.m_dW * xSwing.m_dW);
+  const double dNorm = std::sqrt(xSwing.m_dY * xSwing.m_dY + xSwing.m_dZ * xSwing.m_dZ + xSwing.m_dW * xSwing.m_dW);
   xSwing.m_dY /= dNorm;
   xSwing.m_dZ /= dNorm;
   xSwing.m_dW /= dNorm;

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_ROTATION_H
-#define FBXSDK_SCENE_KFBX_ROTATION_H
+#pragma once
 
 #include "fbxsdk/scene/kfbx_matrix.h"
 
@@ -56,5 +55,3 @@ KFbxQuaternion MatrixToQuaternion(const Matrix44& xMatrix);
 KFbxQuaternion QuaternionMultiply(const KFbxQuaternion& xA, const KFbxQuaternion& xB);
 // Shortest-path spherical interpolation, dU in [0, 1].
 KFbxQuaternion QuaternionSlerp(const KFbxQuaternion& xA, const KFbxQuaternion& xB, double dU);
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_SCENE_GRAPH_H
-#define FBXSDK_SCENE_KFBX_SCENE_GRAPH_H
+#pragma once
 
 #include <memory>
 #include <vector>
@@ -57,5 +56,3 @@ class KFbxSceneGraph : public KFbxObject {
   KString m_xCurrentTake;
   KFbxSceneInfo* m_pxSceneInfo = nullptr;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_SCENE_INFO_H
-#define FBXSDK_SCENE_KFBX_SCENE_INFO_H
+#pragma once
 
 #include "fbxsdk/core/kstring.h"
 #include "fbxsdk/scene/kfbx_object.h"
@@ -26,5 +25,3 @@ class KFbxSceneInfo : public KFbxObject {
   KString m_xRevision;
   KString m_xComment;
 };
-
-#endif

@@ -15,12 +15,23 @@ static_assert(sizeof(kManagerErrorTexts) / sizeof(kManagerErrorTexts[0]) == KFbx
 // Importers and exporters go first when the manager is deleted: they may
 // hand objects they keep back to the manager while being deleted.
 constexpr KFbxSdkManager::EObjectList kDeletionOrder[] = {
-    KFbxSdkManager::eLIST_IMPORTER,      KFbxSdkManager::eLIST_EXPORTER,    KFbxSdkManager::eLIST_STREAM_OPTIONS,
-    KFbxSdkManager::eLIST_SCENE,         KFbxSdkManager::eLIST_NODE,        KFbxSdkManager::eLIST_NODE_ATTRIBUTE,
-    KFbxSdkManager::eLIST_SCENE_INFO,    KFbxSdkManager::eLIST_GEOMETRY,    KFbxSdkManager::eLIST_MATERIAL,
-    KFbxSdkManager::eLIST_TEXTURE,       KFbxSdkManager::eLIST_VIDEO,       KFbxSdkManager::eLIST_DEFORMER,
-    KFbxSdkManager::eLIST_POSE,          KFbxSdkManager::eLIST_GENERIC_NODE, KFbxSdkManager::eLIST_CHARACTER,
-    KFbxSdkManager::eLIST_CONSTRAINT,    KFbxSdkManager::eLIST_CONTROL_SET_PLUG,
+    KFbxSdkManager::eLIST_IMPORTER,
+    KFbxSdkManager::eLIST_EXPORTER,
+    KFbxSdkManager::eLIST_STREAM_OPTIONS,
+    KFbxSdkManager::eLIST_SCENE,
+    KFbxSdkManager::eLIST_NODE,
+    KFbxSdkManager::eLIST_NODE_ATTRIBUTE,
+    KFbxSdkManager::eLIST_SCENE_INFO,
+    KFbxSdkManager::eLIST_GEOMETRY,
+    KFbxSdkManager::eLIST_MATERIAL,
+    KFbxSdkManager::eLIST_TEXTURE,
+    KFbxSdkManager::eLIST_VIDEO,
+    KFbxSdkManager::eLIST_DEFORMER,
+    KFbxSdkManager::eLIST_POSE,
+    KFbxSdkManager::eLIST_GENERIC_NODE,
+    KFbxSdkManager::eLIST_CHARACTER,
+    KFbxSdkManager::eLIST_CONSTRAINT,
+    KFbxSdkManager::eLIST_CONTROL_SET_PLUG,
 };
 static_assert(sizeof(kDeletionOrder) / sizeof(kDeletionOrder[0]) == KFbxSdkManager::eLIST_COUNT,
               "every list is emptied");
@@ -132,7 +143,9 @@ bool KFbxSdkManager::DestroyNode(KFbxNode* pxNode, bool bRecursive) {
   return DeleteRecorded(eLIST_NODE, pxNode);
 }
 
-KFbxNull* KFbxSdkManager::CreateNull(const char* pszName) { return CreateObject<KFbxNull>(eLIST_NODE_ATTRIBUTE, pszName); }
+KFbxNull* KFbxSdkManager::CreateNull(const char* pszName) {
+  return CreateObject<KFbxNull>(eLIST_NODE_ATTRIBUTE, pszName);
+}
 
 KFbxMarker* KFbxSdkManager::CreateMarker(const char* pszName, int iMarkerKind) {
   return CreateObject<KFbxMarker>(eLIST_NODE_ATTRIBUTE, pszName, iMarkerKind);
@@ -142,7 +155,9 @@ KFbxSkeleton* KFbxSdkManager::CreateSkeleton(const char* pszName, int iSkeletonK
   return CreateObject<KFbxSkeleton>(eLIST_NODE_ATTRIBUTE, pszName, iSkeletonKind);
 }
 
-KFbxMesh* KFbxSdkManager::CreateMesh(const char* pszName) { return CreateObject<KFbxMesh>(eLIST_NODE_ATTRIBUTE, pszName); }
+KFbxMesh* KFbxSdkManager::CreateMesh(const char* pszName) {
+  return CreateObject<KFbxMesh>(eLIST_NODE_ATTRIBUTE, pszName);
+}
 
 bool KFbxSdkManager::DestroyNodeAttribute(KFbxNodeAttribute* pxAttribute) {
   if (!Holds(eLIST_NODE_ATTRIBUTE, pxAttribute)) return NotFound();

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_SDK_MANAGER_H
-#define FBXSDK_SCENE_KFBX_SDK_MANAGER_H
+#pragma once
 
 #include <array>
 #include <new>
@@ -107,5 +106,3 @@ class KFbxSdkManager {
   std::array<std::vector<KFbxObject*>, eLIST_COUNT> m_axLists;
   KErrorState m_xError;
 };
-
-#endif

@@ -5,10 +5,7 @@
 namespace {
 
 constexpr const char* kTakeNodeErrorTexts[] = {
-    "Index out of range",
-    "Unknown take node name",
-    "Take node does not exist",
-    "Cannot remove default take node",
+    "Index out of range",       "Unknown take node name", "Take node does not exist", "Cannot remove default take node",
     "Take node already exists",
 };
 static_assert(sizeof(kTakeNodeErrorTexts) / sizeof(kTakeNodeErrorTexts[0]) ==
@@ -40,7 +37,9 @@ KFbxTakeNodeContainer::KFbxTakeNodeContainer(const char* pszName, int iKind) : K
 
 KFbxTakeNodeContainer::~KFbxTakeNodeContainer() = default;
 
-void KFbxTakeNodeContainer::Fail(ETakeNodeError eError) { GetError().SetLastError(kTakeNodeErrorCode, ErrorText(eError)); }
+void KFbxTakeNodeContainer::Fail(ETakeNodeError eError) {
+  GetError().SetLastError(kTakeNodeErrorCode, ErrorText(eError));
+}
 
 void KFbxTakeNodeContainer::BuildTakeNodeTree(KFCurveNode& /*xRoot*/) {}
 

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_TAKE_NODE_H
-#define FBXSDK_SCENE_KFBX_TAKE_NODE_H
+#pragma once
 
 #include <memory>
 #include <vector>
@@ -91,5 +90,3 @@ class KFbxTakeNodeContainer : public KFbxObject {
   std::vector<std::unique_ptr<TakeNode>> m_xTakeNodes;
   int m_iCurrentTakeNode = -1;
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_TAKE_RECORD_H
-#define FBXSDK_SCENE_KFBX_TAKE_RECORD_H
+#pragma once
 
 #include "fbxsdk/core/kstring.h"
 #include "fbxsdk/core/ktime_span.h"
@@ -17,5 +16,3 @@ struct KFbxTakeRecord {
   KFbxTakeRecord() = default;
   explicit KFbxTakeRecord(const char* pszName) : m_xName(pszName), m_xImportName(pszName) {}
 };
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFBX_TRANSFORM_STATE_H
-#define FBXSDK_SCENE_KFBX_TRANSFORM_STATE_H
+#pragma once
 
 #include <cstdint>
 
@@ -22,9 +21,9 @@ enum ERotationOrder {
 };
 
 enum ETransformInheritType {
-  eINHERIT_RrSs = 0,   // parent scale taken axis by axis, never rotated or sheared
-  eINHERIT_RSrs = 1,   // the parent's whole linear transform is inherited
-  eINHERIT_Rrs = 2     // as 1, without the parent's own local scaling
+  eINHERIT_RrSs = 0,  // parent scale taken axis by axis, never rotated or sheared
+  eINHERIT_RSrs = 1,  // the parent's whole linear transform is inherited
+  eINHERIT_Rrs = 2    // as 1, without the parent's own local scaling
 };
 
 // Display names; null for values without one.
@@ -160,5 +159,3 @@ struct NodeEvaluationCache {
 // the local scale G (diagonal): with T it is the translation of
 // Roff*Rp*R*Rp^-1*Soff*Sp*S*Sp^-1 read in column-vector order.
 KgeTVector PivotOffset(const TransformPivots& xPivots, const Matrix44& xE, const Matrix44& xG);
-
-#endif

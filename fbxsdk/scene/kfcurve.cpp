@@ -169,9 +169,8 @@ bool KFCurve::KeySetDataFloat(int iIndex, int iDataIndex, float fValue) {
   return ChangeKey(iIndex, [&](KFCurveKey& xKey) { xKey.SetDataFloat(iDataIndex, fValue); });
 }
 bool KFCurve::KeySetTCB(int iIndex, float fTension, float fContinuity, float fBias) {
-  return ChangeKey(iIndex, [&](KFCurveKey& xKey) {
-    xKey.SetTCB(xKey.GetTime(), xKey.GetValue(), fTension, fContinuity, fBias);
-  });
+  return ChangeKey(
+      iIndex, [&](KFCurveKey& xKey) { xKey.SetTCB(xKey.GetTime(), xKey.GetValue(), fTension, fContinuity, fBias); });
 }
 bool KFCurve::KeySetTangentWeightMode(int iIndex, uint32_t uMode) {
   return ChangeKey(iIndex, [&](KFCurveKey& xKey) { xKey.SetTangentWeightMode(uMode); });

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFCURVE_H
-#define FBXSDK_SCENE_KFCURVE_H
+#pragma once
 
 #include <array>
 #include <memory>
@@ -110,9 +109,7 @@ class KFCurve {
   using KeyBlock = std::array<KFCurveKey, kKeyBlockSize>;
 
   KFCurveKey& Key(int iIndex) { return (*m_xBlocks[iIndex / kKeyBlockSize])[iIndex % kKeyBlockSize]; }
-  const KFCurveKey& Key(int iIndex) const {
-    return (*m_xBlocks[iIndex / kKeyBlockSize])[iIndex % kKeyBlockSize];
-  }
+  const KFCurveKey& Key(int iIndex) const { return (*m_xBlocks[iIndex / kKeyBlockSize])[iIndex % kKeyBlockSize]; }
   bool ValidIndex(int iIndex) const { return iIndex >= 0 && iIndex < m_iKeyCount; }
   void ResetCache();
   int InsertAt(int iIndex, const KFCurveKey& xKey);
@@ -155,5 +152,3 @@ class KFCurve {
   mutable SlopeMemo m_xSlopes;
   KFCurveListener* m_pListener = nullptr;
 };
-
-#endif

@@ -20,12 +20,8 @@ double SpanSeconds(KTime xFrom, KTime xTo) {
 
 float SpanSecondsF(KTime xFrom, KTime xTo) { return static_cast<float>(SpanSeconds(xFrom, xTo)); }
 
-bool IsAuto(uint32_t uTangent) {
-  return uTangent == KFCURVE_TANGEANT_AUTO || uTangent == KFCURVE_TANGEANT_AUTO_BREAK;
-}
-bool IsUser(uint32_t uTangent) {
-  return uTangent == KFCURVE_TANGEANT_USER || uTangent == KFCURVE_TANGEANT_BREAK;
-}
+bool IsAuto(uint32_t uTangent) { return uTangent == KFCURVE_TANGEANT_AUTO || uTangent == KFCURVE_TANGEANT_AUTO_BREAK; }
+bool IsUser(uint32_t uTangent) { return uTangent == KFCURVE_TANGEANT_USER || uTangent == KFCURVE_TANGEANT_BREAK; }
 
 template <class T>
 T CubicBezier(T p0, T p1, T p2, T p3, T u) {
@@ -212,8 +208,8 @@ float KFCurve::WeightedBezier(int i, int j, float u) const {
   const double wR = (uWeighted & KFCURVE_WEIGHTED_RIGHT) && i < m_iKeyCount - 1 && bHasWeights
                         ? xKey.GetRightTangentWeight()
                         : kDefaultTangentWeight;
-  const double wL = (uWeighted & KFCURVE_WEIGHTED_NEXT_LEFT) && bHasWeights ? xKey.GetNextLeftTangentWeight()
-                                                                            : kDefaultTangentWeight;
+  const double wL =
+      (uWeighted & KFCURVE_WEIGHTED_NEXT_LEFT) && bHasWeights ? xKey.GetNextLeftTangentWeight() : kDefaultTangentWeight;
   auto fAbscissa = [&](double s) { return CubicBezier(0.0, wR, 1.0 - wL, 1.0, s) - u; };
   double s0 = 0.0, s1 = 1.0;
   double f0 = fAbscissa(s0), f1 = fAbscissa(s1);

@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFCURVE_KEY_H
-#define FBXSDK_SCENE_KFCURVE_KEY_H
+#pragma once
 
 #include <cstdint>
 
@@ -39,11 +38,11 @@ enum : uint32_t {
 
 // Indices of the tangent data floats.
 enum EKFCurveDataIndex {
-  KFCURVEKEY_RIGHT_SLOPE = 0,       // user keys
+  KFCURVEKEY_RIGHT_SLOPE = 0,  // user keys
   KFCURVEKEY_NEXT_LEFT_SLOPE = 1,
-  KFCURVEKEY_RIGHT_AUTO = 0,        // auto keys, in percent
+  KFCURVEKEY_RIGHT_AUTO = 0,  // auto keys, in percent
   KFCURVEKEY_NEXT_LEFT_AUTO = 1,
-  KFCURVEKEY_TCB_TENSION = 0,       // TCB keys
+  KFCURVEKEY_TCB_TENSION = 0,  // TCB keys
   KFCURVEKEY_TCB_CONTINUITY = 1,
   KFCURVEKEY_TCB_BIAS = 2
 };
@@ -115,5 +114,3 @@ class KFCurveKey {
   int16_t m_asWeight[2];  // right, next left; or the bytes of the TCB bias
   int16_t m_asVelocity[2];
 };
-
-#endif

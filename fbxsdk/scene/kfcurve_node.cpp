@@ -174,9 +174,7 @@ int KFCurveNode::ChildValueCount() const {
   return iCount;
 }
 
-int KFCurveNode::GetValueCount() const {
-  return OwnCurveCount() + (m_iLayerType == KFCL_QUAT ? 3 : ChildValueCount());
-}
+int KFCurveNode::GetValueCount() const { return OwnCurveCount() + (m_iLayerType == KFCL_QUAT ? 3 : ChildValueCount()); }
 
 double* KFCurveNode::Evaluate(double* pValues, KTime xTime, int* piKeyIndexCache, bool bUseCache) {
   return EvaluateNode(pValues, xTime, piKeyIndexCache, bUseCache, false);
@@ -202,8 +200,7 @@ double* KFCurveNode::EvaluateNode(double* pValues, KTime xTime, int* piKeyIndexC
 
   const bool bCacheable = bUseCache && !bKeepQuaternion;
   // The count check guards against a subtree that changed shape since.
-  if (bCacheable && (m_iCacheState & kCacheValid) &&
-      (m_xCacheTime == xTime || (m_iCacheState & kCacheValidAlways)) &&
+  if (bCacheable && (m_iCacheState & kCacheValid) && (m_xCacheTime == xTime || (m_iCacheState & kCacheValidAlways)) &&
       static_cast<int>(m_xCacheValues.size()) == GetValueCount()) {
     std::copy(m_xCacheValues.begin(), m_xCacheValues.end(), pValues);
     return pValues + m_xCacheValues.size();
@@ -212,13 +209,14 @@ double* KFCurveNode::EvaluateNode(double* pValues, KTime xTime, int* piKeyIndexC
   double* pOut = pValues;
   if (m_pxCurve && m_xChildren.empty() && !m_pxNextLayer && m_iLayerType != KFCL_QUAT) {
     // A leaf: one curve, one value (the "X", "Y", "Z" of a transform node).
-    *pOut = bUseCache ? m_pxCurve->Evaluate(xTime, piKeyIndexCache) : m_pxCurve->EvaluateUncached(xTime, piKeyIndexCache);
+    *pOut =
+        bUseCache ? m_pxCurve->Evaluate(xTime, piKeyIndexCache) : m_pxCurve->EvaluateUncached(xTime, piKeyIndexCache);
     if (bCacheable) StoreCache(pValues, 1, xTime);
     return pOut + 1;
   }
   if (m_pxCurve)
-    *pOut++ = bUseCache ? m_pxCurve->Evaluate(xTime, piKeyIndexCache)
-                        : m_pxCurve->EvaluateUncached(xTime, piKeyIndexCache);
+    *pOut++ =
+        bUseCache ? m_pxCurve->Evaluate(xTime, piKeyIndexCache) : m_pxCurve->EvaluateUncached(xTime, piKeyIndexCache);
 
   if (m_iLayerType == KFCL_QUAT) {
     const int iChildCount = ChildValueCount();
@@ -286,8 +284,8 @@ bool KFCurveNode::InterpolateRotation(double* pValues, KTime xTime, int* piKeyIn
     m_xChildren[c]->EvaluateNode(&adA[c], xTimeA, piKeyIndexCache, false, false);
     m_xChildren[c]->EvaluateNode(&adB[c], xTimeB, piKeyIndexCache, false, false);
   }
-  const KFbxQuaternion xQ = QuaternionSlerp(EulerToQuaternion(adA, m_iRotationOrder),
-                                            EulerToQuaternion(adB, m_iRotationOrder), dIndex - i);
+  const KFbxQuaternion xQ =
+      QuaternionSlerp(EulerToQuaternion(adA, m_iRotationOrder), EulerToQuaternion(adB, m_iRotationOrder), dIndex - i);
   Matrix44 xM;
   QuaternionToMatrix(xM, xQ);
   const KgeTVector xAngles = MatrixToEuler(xM, m_iRotationOrder);

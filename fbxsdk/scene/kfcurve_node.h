@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFCURVE_NODE_H
-#define FBXSDK_SCENE_KFCURVE_NODE_H
+#pragma once
 
 #include <atomic>
 #include <cstdint>
@@ -28,8 +27,7 @@ class KFCurveNode {
   // Bits of the cache state word.
   enum : int { kCacheValid = 1, kCacheValidAlways = 2 };
 
-  explicit KFCurveNode(const char* pszName, const KFbxDataType* pxDataType = nullptr,
-                       int iLayerType = KFCL_NOLAYER);
+  explicit KFCurveNode(const char* pszName, const KFbxDataType* pxDataType = nullptr, int iLayerType = KFCL_NOLAYER);
   ~KFCurveNode();
   KFCurveNode(const KFCurveNode&) = delete;
   KFCurveNode& operator=(const KFCurveNode&) = delete;
@@ -121,5 +119,3 @@ class KFCurveNode {
   int m_iCacheState = 0;
   std::vector<double> m_xCacheValues;
 };
-
-#endif

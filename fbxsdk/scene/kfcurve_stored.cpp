@@ -27,11 +27,8 @@ struct LetterCode {
 };
 
 constexpr LetterCode kInterpolationLetters[] = {
-    {'C', KFCURVE_INTERPOLATION_CONSTANT},
-    {'A', KFCURVE_INTERPOLATION_CONSTANT},
-    {'Z', KFCURVE_INTERPOLATION_CONSTANT},
-    {'L', KFCURVE_INTERPOLATION_LINEAR},
-    {'U', KFCURVE_INTERPOLATION_CUBIC},
+    {'C', KFCURVE_INTERPOLATION_CONSTANT}, {'A', KFCURVE_INTERPOLATION_CONSTANT}, {'Z', KFCURVE_INTERPOLATION_CONSTANT},
+    {'L', KFCURVE_INTERPOLATION_LINEAR},   {'U', KFCURVE_INTERPOLATION_CUBIC},
 };
 
 constexpr LetterCode kExtrapolationLetters[] = {
@@ -49,15 +46,18 @@ constexpr LetterCode kExtrapolationLetters[] = {
 struct LegacyLetter {
   char m_cLetter;
   uint32_t m_uInterpolation;
-  uint32_t m_uMode;  // tangent mode (cubic) or constant mode
-  int m_iNumbers;    // numbers after the letter
+  uint32_t m_uMode;      // tangent mode (cubic) or constant mode
+  int m_iNumbers;        // numbers after the letter
   int m_aiDataIndex[3];  // tangent data index that receives each number
 };
 
 constexpr LegacyLetter kLegacyInterpolationLetters[] = {
     {'H', KFCURVE_INTERPOLATION_CONSTANT, KFCURVE_CONSTANT_STANDARD, 0, {}},
     {'R', KFCURVE_INTERPOLATION_LINEAR, 0, 0, {}},
-    {'T', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_TCB, 3,
+    {'T',
+     KFCURVE_INTERPOLATION_CUBIC,
+     KFCURVE_TANGEANT_TCB,
+     3,
      {KFCURVEKEY_TCB_TENSION, KFCURVEKEY_TCB_CONTINUITY, KFCURVEKEY_TCB_BIAS}},
     {'B', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER, 0, {}},
     {'I', KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_USER, 1, {KFCURVEKEY_RIGHT_SLOPE}},
@@ -325,8 +325,7 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
       ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
     }
     ++xResult.m_iKeysRead;
-    xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN ||
-                   (pxPrevious && llTime <= pxPrevious->GetTime().Get());
+    xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN || (pxPrevious && llTime <= pxPrevious->GetTime().Get());
     if (!xRead.m_bBad) {
       // Only a key that stays changes its neighbour.
       if (xRead.m_bUnweightsPrevious) UnweightNextLeft(pxPrevious);

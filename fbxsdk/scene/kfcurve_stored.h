@@ -1,5 +1,4 @@
-#ifndef FBXSDK_SCENE_KFCURVE_STORED_H
-#define FBXSDK_SCENE_KFCURVE_STORED_H
+#pragma once
 
 #include <cstdint>
 #include <vector>
@@ -50,5 +49,3 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
 // Extrapolation mode of a stored "Type" letter: "C", "R", "M", "K"; any other
 // letter gives mode 0.
 int KFCurveExtrapolationFromLetter(const char* pszLetter);
-
-#endif

@@ -11,7 +11,6 @@
 namespace Boneplay {
 namespace Cli {
 
-
 std::string extensionOf(const std::string& path) {
   // The module's own rule: the text after the last dot, or the whole name.
   const std::size_t dot = path.find_last_of('.');

@@ -14,8 +14,8 @@ namespace Cli {
 
 struct LoadedClip {
   std::unique_ptr<Kvat::Secne::Root> root;
-  std::string kind;  // "bvh" or "fbx"
-  std::string error;  // one line naming the file and what is wrong; empty on success
+  std::string kind;          // "bvh" or "fbx"
+  std::string error;         // one line naming the file and what is wrong; empty on success
   ReaderOutput diagnostics;  // what the reader printed while loading
 };
 

@@ -42,8 +42,7 @@ int runInfo(const std::string& clipPath) {
   return 0;
 }
 
-int runPose(const std::string& clipPath, const std::vector<double>& times, double scale,
-            const std::string& format) {
+int runPose(const std::string& clipPath, const std::vector<double>& times, double scale, const std::string& format) {
   Boneplay::Cli::LoadedClip clip = load(clipPath);
   if (!clip.error.empty()) return fail(clip.error);
   Boneplay::Cli::PoseRequest request{clipPath, clip.kind, times, scale};
@@ -71,8 +70,9 @@ const CLI::Validator kFinite = CLI::Validator(
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"boneplay: shows a motion-capture clip (BVH) as a stick-figure skeleton.\n"
-               "Without CLIP, the bundled sample walk is used."};
+  CLI::App app{
+      "boneplay: shows a motion-capture clip (BVH) as a stick-figure skeleton.\n"
+      "Without CLIP, the bundled sample walk is used."};
   app.require_subcommand(1);
   app.footer("Exit status: 0 success, 1 the clip could not be read, 2 usage errors.");
   app.set_version_flag("--version", "boneplay 0.1.0");
@@ -88,9 +88,7 @@ int main(int argc, char** argv) {
   std::string format = "json";
   CLI::App* pose = app.add_subcommand("pose", "Print every joint's world matrix at the given times");
   pose->add_option("CLIP", poseClip, "The clip to read (.bvh)");
-  pose->add_option("--times", times, "Times in seconds, comma separated (default 0)")
-      ->delimiter(',')
-      ->check(kFinite);
+  pose->add_option("--times", times, "Times in seconds, comma separated (default 0)")->delimiter(',')->check(kFinite);
   pose->add_option("--scale", scale, "Uniform scale applied above the top node (default 1)")->check(kFinite);
   pose->add_option("--format", format, "Output format: json or csv (default json)")
       ->check(CLI::IsMember({"json", "csv"}));

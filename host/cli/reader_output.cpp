@@ -66,10 +66,10 @@ ReaderOutput ReaderOutputCapture::finish() {
 
 namespace {
 // What the scanner prints on standard error when it cannot go on.
-constexpr const char* kFatalMessages[] = {
-    "out of dynamic memory in yy_create_buffer()", "fatal error - scanner input buffer overflow",
-    "input in flex scanner failed", "fatal flex scanner internal error--end of buffer missed",
-    "fatal flex scanner internal error--no action found"};
+constexpr const char* kFatalMessages[] = {"out of dynamic memory in yy_create_buffer()",
+                                          "fatal error - scanner input buffer overflow", "input in flex scanner failed",
+                                          "fatal flex scanner internal error--end of buffer missed",
+                                          "fatal flex scanner internal error--no action found"};
 }  // namespace
 
 std::string summariseDiagnostics(const ReaderOutput& output) {

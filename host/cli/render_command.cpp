@@ -141,8 +141,8 @@ int runRender(const RenderRequest& request) {
   if (!(frames >= 1 && frames <= kMaxFrames)) {
     char count[32];
     std::snprintf(count, sizeof count, "%.3g", frames);
-    return usage(std::string("the range and --fps give ") + count + " frames; at most " +
-                 std::to_string(kMaxFrames) + " are drawn");
+    return usage(std::string("the range and --fps give ") + count + " frames; at most " + std::to_string(kMaxFrames) +
+                 " are drawn");
   }
 
   Progress progress;
@@ -180,13 +180,12 @@ int runRender(const RenderRequest& request) {
   if (options.stillIndex >= 0)
     what = "one frame";
   else if (format == Render::Format::Png && animation.frames.size() > 1)
-    what = "a contact sheet of " + std::to_string(Render::sheetFrames(animation.frames.size(), 12).size()) + " of " +
-           what;
+    what =
+        "a contact sheet of " + std::to_string(Render::sheetFrames(animation.frames.size(), 12).size()) + " of " + what;
   int width = 0, height = 0;
   Render::pictureSize(format, animation, options, width, height);
-  std::cout << "wrote " << request.output << ": " << what
-            << ", " << width << "x" << height << ", " << Render::viewName(options.view)
-            << " view\n";
+  std::cout << "wrote " << request.output << ": " << what << ", " << width << "x" << height << ", "
+            << Render::viewName(options.view) << " view\n";
   return 0;
 }
 

@@ -10,18 +10,18 @@ namespace Cli {
 
 struct RenderRequest {
   std::string clip;
-  bool noClip = false;          // show what the module builds from the scene alone
-  std::string output;           // .gif, .png, .svg or .html
-  std::string scene;            // item scene file; empty: one object at the origin
-  std::string item;             // the carrying item; empty: the scene's first object
+  bool noClip = false;  // show what the module builds from the scene alone
+  std::string output;   // .gif, .png, .svg or .html
+  std::string scene;    // item scene file; empty: one object at the origin
+  std::string item;     // the carrying item; empty: the scene's first object
   std::optional<double> from, to;
   double fps = 30;
   std::optional<double> scale;
   bool autoResize = false;
   std::string view = "three-quarter";
   std::string size = "640x480";
-  std::optional<double> at;     // one frame only (PNG, SVG)
-  std::string module;           // the module file; empty: next to this program
+  std::optional<double> at;  // one frame only (PNG, SVG)
+  std::string module;        // the module file; empty: next to this program
   bool verbose = false;
 };
 

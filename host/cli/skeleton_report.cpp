@@ -20,8 +20,7 @@ void flattenInto(Kvat::Secne::Node* node, int parent, std::vector<FlatNode>& out
 
 // Evaluates the skeleton at each requested time and hands every world matrix over.
 template <typename Visit>
-void poseAll(Kvat::Secne::Root& root, const PoseRequest& request, const std::vector<FlatNode>& nodes,
-             Visit visit) {
+void poseAll(Kvat::Secne::Root& root, const PoseRequest& request, const std::vector<FlatNode>& nodes, Visit visit) {
   root.rootMatrix().setIdentity();
   root.setScale(Kvat::Vector3(request.scale, request.scale, request.scale));
   for (std::size_t t = 0; t < request.times.size(); ++t) {
@@ -89,8 +88,7 @@ void writePoseCsv(Kvat::Secne::Root& root, const PoseRequest& request, std::ostr
     for (int c = 0; c < 4; ++c) out << ",m" << r << c;
   out << "\n";
   poseAll(root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
-    out << number(request.times[t]) << ',' << i << ',' << csvField(nodes[i].node->name()) << ','
-        << nodes[i].parent;
+    out << number(request.times[t]) << ',' << i << ',' << csvField(nodes[i].node->name()) << ',' << nodes[i].parent;
     for (int k = 0; k < 16; ++k) out << ',' << number(m[k]);
     out << "\n";
   });

@@ -26,11 +26,20 @@ std::string escapeHtml(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -76,8 +85,8 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
   out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << title << "</title>\n"
       << "<style>body{font-family:sans-serif;margin:1em}#frame{width:" << options.width
       << "px}canvas{display:block;border:1px solid #ccc;margin-bottom:.5em}</style></head>\n<body>\n"
-      << "<div>" << title << "</div>\n<canvas id=\"view\" width=\"" << options.width << "\" height=\""
-      << options.height << "\"></canvas>\n"
+      << "<div>" << title << "</div>\n<canvas id=\"view\" width=\"" << options.width << "\" height=\"" << options.height
+      << "\"></canvas>\n"
       << "<button id=\"play\">Play</button> <span id=\"time\"></span><br>\n"
       << "<input id=\"frame\" type=\"range\" min=\"0\" value=\"0\">\n<script>\nconst clip = {";
   out << "fps:" << (animation.fps > 0 ? animation.fps : 30) << ",colour:'" << css(animation.lineColour)
@@ -85,8 +94,8 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
       << "',lineWidth:" << lineWidthFor(options.style, options.width, options.height) << ",\ngridLines:[";
   bool first = true;
   for (const Line2& g : gridLines(projection)) {
-    out << (first ? "" : ",") << '[' << num(g.a.x) << ',' << num(g.a.y) << ',' << num(g.b.x) << ','
-        << num(g.b.y) << ']';
+    out << (first ? "" : ",") << '[' << num(g.a.x) << ',' << num(g.a.y) << ',' << num(g.b.x) << ',' << num(g.b.y)
+        << ']';
     first = false;
   }
   out << "],\nframes:[\n";

@@ -13,10 +13,8 @@ struct ViewName {
   View view;
   const char* name;
 };
-constexpr ViewName kViews[] = {{View::Front, "front"},
-                               {View::Side, "side"},
-                               {View::Top, "top"},
-                               {View::ThreeQuarter, "three-quarter"}};
+constexpr ViewName kViews[] = {
+    {View::Front, "front"}, {View::Side, "side"}, {View::Top, "top"}, {View::ThreeQuarter, "three-quarter"}};
 
 // Three-quarter view: turned 45 degrees about the vertical, looking 25 degrees down.
 constexpr double kYaw = 0.7853981633974483;
@@ -42,9 +40,12 @@ Point3 Projection::toView(const Point3& p) const {
   // The host's world: y up, the figure faces +z when unturned; the front view
   // looks at it from +z (so its left hand, +x, is on the picture's right).
   switch (m_eView) {
-    case View::Front: return {p.x, p.y, -p.z};
-    case View::Side: return {-p.z, p.y, -p.x};
-    case View::Top: return {p.x, -p.z, -p.y};
+    case View::Front:
+      return {p.x, p.y, -p.z};
+    case View::Side:
+      return {-p.z, p.y, -p.x};
+    case View::Top:
+      return {p.x, -p.z, -p.y};
     case View::ThreeQuarter: {
       const double cy = std::cos(kYaw), sy = std::sin(kYaw);
       const double x = cy * p.x + sy * p.z;

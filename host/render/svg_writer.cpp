@@ -47,8 +47,8 @@ void visibilityAnimation(std::ostream& out, std::size_t k, std::size_t n, double
     key("visible", start, false);
   }
   if (k + 1 < n) key("hidden", end, false);
-  out << "<animate attributeName=\"visibility\" calcMode=\"discrete\" repeatCount=\"indefinite\" dur=\""
-      << loopSeconds << "s\" values=\"" << values.str() << "\" keyTimes=\"" << times.str() << "\"/>";
+  out << "<animate attributeName=\"visibility\" calcMode=\"discrete\" repeatCount=\"indefinite\" dur=\"" << loopSeconds
+      << "s\" values=\"" << values.str() << "\" keyTimes=\"" << times.str() << "\"/>";
 }
 
 }  // namespace

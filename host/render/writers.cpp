@@ -31,10 +31,14 @@ bool formatFromPath(const std::string& path, Format& format) {
 std::string writePicture(Format format, const Animation& animation, const RenderOptions& options,
                          const std::string& path) {
   switch (format) {
-    case Format::Gif: return writeGif(animation, options, path);
-    case Format::Png: return writePng(animation, options, path);
-    case Format::Svg: return writeSvg(animation, options, path);
-    case Format::Html: return writeHtml(animation, options, path);
+    case Format::Gif:
+      return writeGif(animation, options, path);
+    case Format::Png:
+      return writePng(animation, options, path);
+    case Format::Svg:
+      return writeSvg(animation, options, path);
+    case Format::Html:
+      return writeHtml(animation, options, path);
   }
   return "unknown picture format";
 }
@@ -43,8 +47,7 @@ std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count) 
   std::vector<std::size_t> picked;
   if (frameCount == 0 || count == 0) return picked;
   const std::size_t n = std::min(frameCount, count);
-  for (std::size_t i = 0; i < n; ++i)
-    picked.push_back(n == 1 ? 0 : (i * (frameCount - 1) + (n - 1) / 2) / (n - 1));
+  for (std::size_t i = 0; i < n; ++i) picked.push_back(n == 1 ? 0 : (i * (frameCount - 1) + (n - 1) / 2) / (n - 1));
   return picked;
 }
 

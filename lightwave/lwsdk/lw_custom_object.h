@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_CUSTOM_OBJECT_H
-#define BONEPLAY_LWSDK_LW_CUSTOM_OBJECT_H
+#pragma once
 /* Custom objects: per-item instances the host creates, steps through time and
  * asks to draw, plus the interface record through which each gets a panel. */
 
@@ -73,6 +72,4 @@ typedef struct st_LWInterface {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_GLOBALS_H
-#define BONEPLAY_LWSDK_LW_GLOBALS_H
+#pragma once
 /* The host's global function: every host service is fetched through it by
  * name. A null result means the host does not offer the service. */
 
@@ -16,6 +15,4 @@ typedef void* GlobalFunc(const char* serviceName, int useMode);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_ITEM_INFO_H
-#define BONEPLAY_LWSDK_LW_ITEM_INFO_H
+#pragma once
 /* The item-info service: walking the host's scene items and reading their
  * channels at a time. */
 
@@ -36,6 +35,4 @@ typedef struct st_LWItemInfo {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_MESSAGES_H
-#define BONEPLAY_LWSDK_LW_MESSAGES_H
+#pragma once
 /* Message boxes and the host's command interpreter. */
 
 #ifdef __cplusplus
@@ -21,6 +20,4 @@ typedef int LWCommandFunc(const char* command);
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_MODULE_H
-#define BONEPLAY_LWSDK_LW_MODULE_H
+#pragma once
 /* What a loadable module exports: one descriptor listing its servers. */
 
 #include "lw_globals.h"
@@ -49,6 +48,4 @@ typedef struct st_ModuleDescriptor {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_PANEL_H
-#define BONEPLAY_LWSDK_LW_PANEL_H
+#pragma once
 /* The panel service: declarative panels bound to an instance. */
 
 #ifdef __cplusplus
@@ -51,8 +50,7 @@ typedef struct st_LWXPanelFuncs {
   int version;
   LWXPanelID (*create)(int type, LWXPanelControl* controls);
   void (*destroy)(LWXPanelID panel);
-  void (*describe)(LWXPanelID panel, LWXPanelDataDesc* data, LWXPanelGetFunc* get,
-                   LWXPanelSetFunc* set);
+  void (*describe)(LWXPanelID panel, LWXPanelDataDesc* data, LWXPanelGetFunc* get, LWXPanelSetFunc* set);
   void (*hint)(LWXPanelID panel, unsigned int id, LWXPanelHint* hints);
   void (*viewInst)(LWXPanelID panel, void* inst);
   void (*setData)(LWXPanelID panel, unsigned int id, void* data);
@@ -62,6 +60,4 @@ typedef struct st_LWXPanelFuncs {
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

@@ -1,5 +1,4 @@
-#ifndef BONEPLAY_LWSDK_LW_TYPES_H
-#define BONEPLAY_LWSDK_LW_TYPES_H
+#pragma once
 /* Basic value types shared by the host and the module. Plain C so that either
  * side may be built by any compiler the host platform uses. */
 
@@ -27,6 +26,4 @@ typedef const char* LWError;
 
 #ifdef __cplusplus
 }
-#endif
-
 #endif

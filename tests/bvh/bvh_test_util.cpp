@@ -1,7 +1,6 @@
 #include "bvh_test_util.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <fstream>

@@ -32,13 +32,11 @@ class Channels {
   std::vector<std::unique_ptr<Fx>> m_owned;
 };
 
-
 TEST(AttributeBvh, ChannelCodes) {
   const std::pair<const char*, int32_t> table[] = {
-      {"Xposition", 1},    {"Yposition", 2},     {"Zposition", 3},   {"Xrotation", 16},
-      {"Yrotation", 32},   {"Zrotation", 48},    {"Xscale", 256},    {"Yscale", 512},
-      {"Zscale", 768},     {"xrotation", 0},     {"Wrotation", 0},   {"", 0},
-      {"Xposition ", 0}};
+      {"Xposition", 1},  {"Yposition", 2}, {"Zposition", 3}, {"Xrotation", 16}, {"Yrotation", 32},
+      {"Zrotation", 48}, {"Xscale", 256},  {"Yscale", 512},  {"Zscale", 768},   {"xrotation", 0},
+      {"Wrotation", 0},  {"", 0},          {"Xposition ", 0}};
   for (const auto& row : table) EXPECT_EQ(AttributeBvh::channelCode(row.first), row.second) << row.first;
 }
 
@@ -55,24 +53,34 @@ TEST(AttributeBvh, Poses) {
       {"no offset line", {}, false, {}, {0, 0, 0}, {1, 1, 1}},
       {"end site", {0, 5, 0}, true, {}, {1, 0, 0}, {1, 5, 0}},
       {"root quarter turn",
-       {0, 0, 0}, true,
+       {0, 0, 0},
+       true,
        {{"Xposition", 1}, {"Yposition", 2}, {"Zposition", 3}, {"Zrotation", 0}, {"Xrotation", 90}, {"Yrotation", 0}},
-       {0, 1, 0}, {1, 2, 4}},
+       {0, 1, 0},
+       {1, 2, 4}},
       {"position adds to offset", {10, 0, 0}, true, {{"Xposition", 1}}, {0, 0, 0}, {11, 0, 0}},
       // Listed Z, X, Y: a point turns about Y first, then X (+Z to -Y), then Z (-Y to +X).
       {"rotation order",
-       {0, 0, 0}, true,
+       {0, 0, 0},
+       true,
        {{"Zrotation", 90}, {"Xrotation", 90}, {"Yrotation", 0}},
-       {0, 0, 1}, {1, 0, 0}},
+       {0, 0, 1},
+       {1, 0, 0}},
       // Listed Y, X, Z: Z acts first and leaves +Z alone, then X takes it to -Y.
       {"rotation order reversed",
-       {0, 0, 0}, true,
+       {0, 0, 0},
+       true,
        {{"Yrotation", 0}, {"Xrotation", 90}, {"Zrotation", 90}},
-       {0, 0, 1}, {0, -1, 0}},
+       {0, 0, 1},
+       {0, -1, 0}},
       {"unknown channel ignored", {0, 0, 0}, true, {{"Wrotation", 45}, {"Yposition", 3}}, {1, 0, 0}, {1, 3, 0}},
       {"lone scale collapses the other axes", {0, 0, 0}, true, {{"Xscale", 2}}, {1, 1, 1}, {2, 0, 0}},
-      {"scale before rotation", {0, 0, 0}, true, {{"Zrotation", 90}, {"Xscale", 2}, {"Yscale", 1}, {"Zscale", 1}},
-       {1, 0, 0}, {0, 2, 0}},
+      {"scale before rotation",
+       {0, 0, 0},
+       true,
+       {{"Zrotation", 90}, {"Xscale", 2}, {"Yscale", 1}, {"Zscale", 1}},
+       {1, 0, 0},
+       {0, 2, 0}},
   };
   for (const PoseCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -92,9 +91,9 @@ TEST(BvhLoad, WorkedExample) {
 struct DialectCase {
   const char* name;
   const char* text;
-  const char* tree;       // expected shape from the top node
-  const char* out;        // expected standard output
-  int rootSamples;        // samples in the first channel of "Root", -1: no channels
+  const char* tree;  // expected shape from the top node
+  const char* out;   // expected standard output
+  int rootSamples;   // samples in the first channel of "Root", -1: no channels
 };
 
 TEST(BvhLoad, DialectAndRecovery) {
@@ -102,10 +101,12 @@ TEST(BvhLoad, DialectAndRecovery) {
       "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
       "JOINT A\n{\nOFFSET 0 1 0\nEnd Site\n{\nOFFSET 0 1 0\n}\n}\n}\n";
   const std::string motion = "MOTION\nFrames: 2\nFrame Time: 0.0333\n1 2 3\n4 5 6\n";
-  const std::string frames = "----> 00015 FRAMES atari\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6"
-                             "\x82\xb5\x82\xdc\x82\xb5\x82\xbd !! \n";
-  const std::string motionReport = "----> 00015 MOTION \x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6"
-                                   "\x82\xb5\x82\xdc\x82\xb5\x82\xbd !! \n";
+  const std::string frames =
+      "----> 00015 FRAMES atari\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6"
+      "\x82\xb5\x82\xdc\x82\xb5\x82\xbd !! \n";
+  const std::string motionReport =
+      "----> 00015 MOTION \x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6"
+      "\x82\xb5\x82\xdc\x82\xb5\x82\xbd !! \n";
   const std::string cases[][2] = {
       {"complete", hier + motion},
       {"trailing empty line", hier + motion + "\n"},
@@ -116,9 +117,14 @@ TEST(BvhLoad, DialectAndRecovery) {
       {"header without colon", hier + "MOTION\nFrames 2\n1 2 3\n"},
       {"empty braces", "HIERARCHY\nROOT Hips\n{\nJOINT A\n{\n}\n}\n" + motion},
       {"bad joint name", "HIERARCHY\nROOT Hips\n{\nOFFSET 1 2 3\nJOINT A.B\n{\nOFFSET 0 1 0\n}\n}\n"},
-      {"any order", "HIERARCHY\nROOT Hips\n{\nJOINT A\n{\nOFFSET 0 1 0\n}\nCHANNELS 3 Xposition Yposition Zposition\n}\n" + motion},
+      {"any order",
+       "HIERARCHY\nROOT Hips\n{\nJOINT A\n{\nOFFSET 0 1 0\n}\nCHANNELS 3 Xposition Yposition Zposition\n}\n" + motion},
   };
-  struct Expect { const char* tree; std::string out; int rootSamples; };
+  struct Expect {
+    const char* tree;
+    std::string out;
+    int rootSamples;
+  };
   const Expect expects[] = {
       {"Hips(Root(A(Site)))", "", 2},
       // The rows end the motion body before the empty line is seen: no report.
@@ -199,7 +205,8 @@ TEST(BvhLoad, NamesAndColumns) {
   }
   // Sibling names are numbered; numbers pass through 32-bit floats.
   {
-    const Loaded l = loadText("HIERARCHY\nROOT H\n{\nOFFSET 0.1 0 0\nJOINT A\n{\nOFFSET 0 0 0\n}\nJOINT A\n{\nOFFSET 0 0 0\n}\n}\n");
+    const Loaded l =
+        loadText("HIERARCHY\nROOT H\n{\nOFFSET 0.1 0 0\nJOINT A\n{\nOFFSET 0 0 0\n}\nJOINT A\n{\nOFFSET 0 0 0\n}\n}\n");
     EXPECT_EQ(shape(l.root->top()), "H(Root(A,A (1)))");
     EXPECT_EQ(bvhAttr(l.root->top()->find("Root"))->offset().x, static_cast<double>(0.1f));
   }
@@ -208,9 +215,8 @@ TEST(BvhLoad, NamesAndColumns) {
 TEST(BvhLoad, FailureCases) {
   // A missing file gives none and prints nothing.
   Loaded none;
-  none.output = bvhtest::capture([&] {
-    none.root.reset(Kvat::Secne::createBvhRoot("/nonexistent/boneplay/none.bvh"));
-  });
+  none.output =
+      bvhtest::capture([&] { none.root.reset(Kvat::Secne::createBvhRoot("/nonexistent/boneplay/none.bvh")); });
   EXPECT_FALSE(none.root);
   EXPECT_EQ(none.output.out + none.output.err, "");
   EXPECT_EQ(Kvat::Secne::createBvhRoot(nullptr), nullptr);

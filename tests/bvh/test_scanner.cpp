@@ -13,8 +13,20 @@ using Kvat::Bvh::TokenStream;
 namespace {
 
 enum Code {
-  HIERARCHY = 260, ROOT, OFFSET, CHANNELS, JOINT, END, MOTION, FRAMES, FRAME, TIME,
-  IDENT = 273, INTEGER, REAL, STRING
+  HIERARCHY = 260,
+  ROOT,
+  OFFSET,
+  CHANNELS,
+  JOINT,
+  END,
+  MOTION,
+  FRAMES,
+  FRAME,
+  TIME,
+  IDENT = 273,
+  INTEGER,
+  REAL,
+  STRING
 };
 
 struct Scan {
@@ -101,7 +113,10 @@ TEST(BvhScanner, TokenRules) {
       {"MOTION /* x */", "MOTION N:x", "/**/"},
       // strings
       {"\"a\\tb\\x41\\101\\q\\\"\"", "S:a\tbAAq\"", ""},
-      {"\"\\x4a9\" \"\\7777\"", "S:J9 S:\xff" "7", ""},
+      {"\"\\x4a9\" \"\\7777\"",
+       "S:J9 S:\xff"
+       "7",
+       ""},
       {"\"one\\\ntwo\"", "S:onetwo", ""},
       {"\"open\nROOT", "ROOT", "ERROR: Unterminated string\n"},
       {"\"never closed", "", "ERROR: EOF in string\nERROR: EOF in STRING\n"},
@@ -121,7 +136,10 @@ TEST(BvhScanner, TokenRules) {
 }
 
 TEST(BvhScanner, CountsLinesInEveryCondition) {
-  struct Case { const char* input; int lines; };
+  struct Case {
+    const char* input;
+    int lines;
+  };
   const Case cases[] = {
       {"", 0},
       {"ROOT\nJOINT\n\n", 3},

@@ -36,7 +36,8 @@ Decoded decode(const std::string& path) {
       const GifImageDesc& desc = img.ImageDesc;
       for (int y = 0; y < desc.Height; ++y)
         for (int x = 0; x < desc.Width; ++x)
-          picture[static_cast<std::size_t>(desc.Top + y) * d.width + desc.Left + x] = img.RasterBits[y * desc.Width + x];
+          picture[static_cast<std::size_t>(desc.Top + y) * d.width + desc.Left + x] =
+              img.RasterBits[y * desc.Width + x];
       const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
       int red = 0;
       for (int y = 0; y < d.height; ++y)
@@ -54,7 +55,10 @@ Decoded decode(const std::string& path) {
 
 TEST(CliRender, GifFramesFollowTheRangeAndStayInsideThePicture) {
   const std::string out = clitest::writeTemp("walk.gif", "");
-  struct Case { const char* args; int frames; };
+  struct Case {
+    const char* args;
+    int frames;
+  };
   const Case cases[] = {
       {"--from 0 --to 1 --fps 10", 11},
       {"--from 0.5 --to 2 --fps 4 --view side --size 200x150", 7},
@@ -84,8 +88,8 @@ TEST(CliRender, OtherFormatsAndTheRig) {
   r = boneplay("render --to 0.5 -o '" + html + "'");
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string gif = clitest::writeTemp("rig.gif", "");
-  r = boneplay(std::string("render --no-clip --scene '") + BONEPLAY_SOURCE_DIR + "/samples/rig.json' --to 1 --fps 5 -o '" +
-               gif + "'");
+  r = boneplay(std::string("render --no-clip --scene '") + BONEPLAY_SOURCE_DIR +
+               "/samples/rig.json' --to 1 --fps 5 -o '" + gif + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(decode(gif).framesWithRed, 6);
 }

@@ -1,5 +1,4 @@
-#ifndef TESTS_FBXSDK_KFCURVE_TEST_UTIL_H
-#define TESTS_FBXSDK_KFCURVE_TEST_UTIL_H
+#pragma once
 
 #include <initializer_list>
 #include <utility>
@@ -20,5 +19,3 @@ inline KFCurve MakeCurve(std::initializer_list<std::pair<double, float>> xPoints
   }
   return xCurve;
 }
-
-#endif

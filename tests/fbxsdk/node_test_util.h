@@ -1,5 +1,4 @@
-#ifndef TESTS_FBXSDK_NODE_TEST_UTIL_H
-#define TESTS_FBXSDK_NODE_TEST_UTIL_H
+#pragma once
 
 #include <gtest/gtest.h>
 
@@ -51,5 +50,3 @@ inline Matrix44 ScaleRow(double dX, double dY, double dZ) {
   xM[2][2] = dZ;
   return xM;
 }
-
-#endif

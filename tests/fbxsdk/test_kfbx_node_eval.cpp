@@ -336,12 +336,36 @@ TEST_F(NodeEval, PivotChainMatchesTheColumnProduct) {
     int m_iOrder;
   };
   const Setup axSetups[3] = {
-      {{1, 2, 3}, {10, 20, 30}, {1, 2, 0.5}, {0.5, 0, 0}, {1, 1, 0}, {0, 0.25, 0}, {0.5, 0, 1}, {0, 0, 15}, {5, 0, 0},
+      {{1, 2, 3},
+       {10, 20, 30},
+       {1, 2, 0.5},
+       {0.5, 0, 0},
+       {1, 1, 0},
+       {0, 0.25, 0},
+       {0.5, 0, 1},
+       {0, 0, 15},
+       {5, 0, 0},
        eEULER_XYZ},
-      {{0, 4, 0}, {-30, 5, 60}, {2, 2, 1}, {0, 1, 0}, {0, 2, 1}, {0.5, 0, 0}, {1, 1, 1}, {30, 0, 0}, {0, 20, 10},
+      {{0, 4, 0},
+       {-30, 5, 60},
+       {2, 2, 1},
+       {0, 1, 0},
+       {0, 2, 1},
+       {0.5, 0, 0},
+       {1, 1, 1},
+       {30, 0, 0},
+       {0, 20, 10},
        eEULER_ZYX},
-      {{2, 0, -1}, {45, -10, 5}, {1, 0.5, 3}, {0, 0, 2}, {-1, 0, 0}, {0, 0, 0.5}, {0, 2, 0}, {0, -40, 0},
-       {10, 10, 10}, eEULER_YZX},
+      {{2, 0, -1},
+       {45, -10, 5},
+       {1, 0.5, 3},
+       {0, 0, 2},
+       {-1, 0, 0},
+       {0, 0, 0.5},
+       {0, 2, 0},
+       {0, -40, 0},
+       {10, 10, 10},
+       eEULER_YZX},
   };
   KFbxNode* apxNodes[3];
   Col xExpected = ColIdentity();
@@ -368,14 +392,13 @@ TEST_F(NodeEval, PivotChainMatchesTheColumnProduct) {
                    ColRotate(aiAxes[0], s.m_adR[aiAxes[0]]);
     const Col xPre = ColEulerXYZ(s.m_adPre[0], s.m_adPre[1], s.m_adPre[2]);
     const Col xPostInverse = ColTransposed(ColEulerXYZ(s.m_adPost[0], s.m_adPost[1], s.m_adPost[2]));
-    const Col xLocal = ColTranslate(s.m_adT[0], s.m_adT[1], s.m_adT[2]) *
-                       ColTranslate(s.m_adRoff[0], s.m_adRoff[1], s.m_adRoff[2]) *
-                       ColTranslate(s.m_adRp[0], s.m_adRp[1], s.m_adRp[2]) * xPre * xR * xPostInverse *
-                       ColTranslate(-s.m_adRp[0], -s.m_adRp[1], -s.m_adRp[2]) *
-                       ColTranslate(s.m_adSoff[0], s.m_adSoff[1], s.m_adSoff[2]) *
-                       ColTranslate(s.m_adSp[0], s.m_adSp[1], s.m_adSp[2]) *
-                       ColScale(s.m_adS[0], s.m_adS[1], s.m_adS[2]) *
-                       ColTranslate(-s.m_adSp[0], -s.m_adSp[1], -s.m_adSp[2]);
+    const Col xLocal =
+        ColTranslate(s.m_adT[0], s.m_adT[1], s.m_adT[2]) * ColTranslate(s.m_adRoff[0], s.m_adRoff[1], s.m_adRoff[2]) *
+        ColTranslate(s.m_adRp[0], s.m_adRp[1], s.m_adRp[2]) * xPre * xR * xPostInverse *
+        ColTranslate(-s.m_adRp[0], -s.m_adRp[1], -s.m_adRp[2]) *
+        ColTranslate(s.m_adSoff[0], s.m_adSoff[1], s.m_adSoff[2]) *
+        ColTranslate(s.m_adSp[0], s.m_adSp[1], s.m_adSp[2]) * ColScale(s.m_adS[0], s.m_adS[1], s.m_adS[2]) *
+        ColTranslate(-s.m_adSp[0], -s.m_adSp[1], -s.m_adSp[2]);
     xExpected = xExpected * xLocal;
     SCOPED_TRACE(n);
     ExpectColEqualsRow(xExpected, pxNode->GlobalMatrixAt(kOneSecond), 1e-9);

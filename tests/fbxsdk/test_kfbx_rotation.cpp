@@ -127,8 +127,8 @@ TEST(KFbxRotation, Quaternions) {
   QuaternionToMatrix(xBack, QuaternionMultiply(xA, xB));
   ExpectSame3x3(xBack, AxisRotation(1, 70) * AxisRotation(0, 40));
   // Halfway along the arc; a zero quaternion gives the identity.
-  QuaternionToMatrix(xBack, QuaternionSlerp(MatrixToQuaternion(AxisRotation(2, 10)),
-                                            MatrixToQuaternion(AxisRotation(2, 110)), 0.5));
+  QuaternionToMatrix(
+      xBack, QuaternionSlerp(MatrixToQuaternion(AxisRotation(2, 10)), MatrixToQuaternion(AxisRotation(2, 110)), 0.5));
   ExpectSame3x3(xBack, AxisRotation(2, 60));
   KFbxQuaternion xZero;
   xZero.m_dW = 0;

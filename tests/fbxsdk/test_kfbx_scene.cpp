@@ -29,13 +29,27 @@ TEST(KFbxObjectNames, PrefixFollowsTheKind) {
     const char* m_pszName;
     const char* m_pszExpected;
   } acCases[] = {
-      {1, "Hips", "Model::Hips"},        {1, "Model::Hips", "Model::Hips"},  {1, "Foo::Hips", "Model::Hips"},
-      {1, "", "Model::Name"},            {1, "Model::", "Model::Name"},      {1, "A::B::C", "Model::B::C"},
-      {1, "Char1:Hips", "Model::Char1:Hips"}, {2, "Wood", "Texture::Wood"}, {3, "x", "Material::x"},
-      {4, "v", "Video::v"},              {5, "v", "Video::v"},               {6, "c", "Constraint::c"},
-      {7, "m", "MarkerSet::m"},          {8, "c", "Constraint::c"},          {9, "p", "Pose::p"},
-      {10, "Pose::Bind", "Bind"},        {11, "p", "Pose::p"},               {12, "c", "ControlSetPlug::c"},
-      {13, "c", "Constraint::c"},        {0, "Thing", "Thing"},              {14, "Model::Thing", "Thing"},
+      {1, "Hips", "Model::Hips"},
+      {1, "Model::Hips", "Model::Hips"},
+      {1, "Foo::Hips", "Model::Hips"},
+      {1, "", "Model::Name"},
+      {1, "Model::", "Model::Name"},
+      {1, "A::B::C", "Model::B::C"},
+      {1, "Char1:Hips", "Model::Char1:Hips"},
+      {2, "Wood", "Texture::Wood"},
+      {3, "x", "Material::x"},
+      {4, "v", "Video::v"},
+      {5, "v", "Video::v"},
+      {6, "c", "Constraint::c"},
+      {7, "m", "MarkerSet::m"},
+      {8, "c", "Constraint::c"},
+      {9, "p", "Pose::p"},
+      {10, "Pose::Bind", "Bind"},
+      {11, "p", "Pose::p"},
+      {12, "c", "ControlSetPlug::c"},
+      {13, "c", "Constraint::c"},
+      {0, "Thing", "Thing"},
+      {14, "Model::Thing", "Thing"},
       {-1, "", "Name"},
   };
   for (const auto& c : acCases) {
@@ -86,16 +100,12 @@ TEST_F(SceneTest, ChildrenAndSearch) {
     KFbxNode* m_pxExpected;
   } acCases[] = {
       {pxRoot, "Hips", true, false, pxHips},  // depth first: the first subtree wins
-      {pxRoot, "Model::Hips", true, false, pxHips},
-      {pxRoot, "Foo::Hips", true, false, pxHips},
-      {pxRoot, "hips", true, false, nullptr},  // case matters
-      {pxRoot, "Hips", false, false, nullptr},  // not a direct child
-      {pxOther, "Hips", false, false, pxSecondHips},
-      {pxHips, "Hips", true, false, nullptr},  // never the node itself
-      {pxRoot, "Chest", true, false, pxSpine},
-      {pxRoot, "Spine", true, false, nullptr},
-      {pxRoot, "Spine", true, true, pxSpine},
-      {pxRoot, "Chest", true, true, nullptr},
+      {pxRoot, "Model::Hips", true, false, pxHips},  {pxRoot, "Foo::Hips", true, false, pxHips},
+      {pxRoot, "hips", true, false, nullptr},                                                 // case matters
+      {pxRoot, "Hips", false, false, nullptr},                                                // not a direct child
+      {pxOther, "Hips", false, false, pxSecondHips}, {pxHips, "Hips", true, false, nullptr},  // never the node itself
+      {pxRoot, "Chest", true, false, pxSpine},       {pxRoot, "Spine", true, false, nullptr},
+      {pxRoot, "Spine", true, true, pxSpine},        {pxRoot, "Chest", true, true, nullptr},
   };
   for (const auto& c : acCases)
     EXPECT_EQ(c.m_pxFrom->FindDescendant(c.m_pszName, c.m_bRecursive, c.m_bInitial), c.m_pxExpected)
@@ -161,10 +171,8 @@ TEST_F(SceneTest, ManagerRefusesObjectsItDoesNotHold) {
        [](KFbxSdkManager& m, KFbxNode*, KFbxSceneGraph*, KFbxNull*) { return m.DestroyScene(nullptr, true); }},
       {"attribute as scene info",
        [](KFbxSdkManager& m, KFbxNode*, KFbxSceneGraph*, KFbxNull*) { return m.DestroySceneInfo(nullptr); }},
-      {"scene in the node list",
-       [](KFbxSdkManager& m, KFbxNode*, KFbxSceneGraph* s, KFbxNull*) {
-         return m.DestroyObject(KFbxSdkManager::eLIST_NODE, s);
-       }},
+      {"scene in the node list", [](KFbxSdkManager& m, KFbxNode*, KFbxSceneGraph* s,
+                                    KFbxNull*) { return m.DestroyObject(KFbxSdkManager::eLIST_NODE, s); }},
       {"node attribute twice",
        [](KFbxSdkManager& m, KFbxNode*, KFbxSceneGraph*, KFbxNull* a) {
          m.DestroyNodeAttribute(a);

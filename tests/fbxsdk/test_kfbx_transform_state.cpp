@@ -15,16 +15,22 @@ TEST(TransformState, DisplayNames) {
     const char* m_pszOrder;
     const char* m_pszInherit;
   } acCases[] = {
-      {-1, nullptr, nullptr},     {0, "Euler XYZ", "RrSs"}, {1, "Euler XZY", "RrSs"},   {2, "Euler YZX", "Rrs"},
-      {3, "Euler YXZ", nullptr},  {4, "Euler ZXY", nullptr}, {5, "Euler ZYX", nullptr}, {6, "Spheric XYZ", nullptr},
-      {7, nullptr, nullptr},
+      {-1, nullptr, nullptr},    {0, "Euler XYZ", "RrSs"},    {1, "Euler XZY", "RrSs"},
+      {2, "Euler YZX", "Rrs"},   {3, "Euler YXZ", nullptr},   {4, "Euler ZXY", nullptr},
+      {5, "Euler ZYX", nullptr}, {6, "Spheric XYZ", nullptr}, {7, nullptr, nullptr},
   };
   for (const auto& c : acCases) {
     SCOPED_TRACE(c.m_iValue);
     const char* pszOrder = RotationOrderName(c.m_iValue);
     const char* pszInherit = InheritTypeName(c.m_iValue);
-    if (c.m_pszOrder) ASSERT_STREQ(pszOrder, c.m_pszOrder); else EXPECT_EQ(pszOrder, nullptr);
-    if (c.m_pszInherit) ASSERT_STREQ(pszInherit, c.m_pszInherit); else EXPECT_EQ(pszInherit, nullptr);
+    if (c.m_pszOrder)
+      ASSERT_STREQ(pszOrder, c.m_pszOrder);
+    else
+      EXPECT_EQ(pszOrder, nullptr);
+    if (c.m_pszInherit)
+      ASSERT_STREQ(pszInherit, c.m_pszInherit);
+    else
+      EXPECT_EQ(pszInherit, nullptr);
   }
 }
 
@@ -170,11 +176,16 @@ TEST(TransformState, PropertiesStartAtTheirDefaults) {
     int m_iType;
     double m_adValue[3];
   } acCases[] = {
-      {"RotationPivot", eKPROP_VECTOR3D, {0, 0, 0}},  {"RotationOrder", eKPROP_ENUM, {0}},
-      {"InheritType", eKPROP_ENUM, {0}},              {"Show", eKPROP_BOOL, {1}},
-      {"NegativePercentShapeSupport", eKPROP_BOOL, {1}}, {"RotationActive", eKPROP_BOOL, {0}},
-      {"Lcl Scaling", eKPROP_VECTOR3D, {1, 1, 1}},    {"Lcl Translation", eKPROP_VECTOR3D, {0, 0, 0}},
-      {"Visibility", eKPROP_DOUBLE, {1}},             {"GeometricScaling", eKPROP_VECTOR3D, {1, 1, 1}},
+      {"RotationPivot", eKPROP_VECTOR3D, {0, 0, 0}},
+      {"RotationOrder", eKPROP_ENUM, {0}},
+      {"InheritType", eKPROP_ENUM, {0}},
+      {"Show", eKPROP_BOOL, {1}},
+      {"NegativePercentShapeSupport", eKPROP_BOOL, {1}},
+      {"RotationActive", eKPROP_BOOL, {0}},
+      {"Lcl Scaling", eKPROP_VECTOR3D, {1, 1, 1}},
+      {"Lcl Translation", eKPROP_VECTOR3D, {0, 0, 0}},
+      {"Visibility", eKPROP_DOUBLE, {1}},
+      {"GeometricScaling", eKPROP_VECTOR3D, {1, 1, 1}},
       {"LookAtProperty", eKPROP_OBJECT, {0}},
   };
   for (const auto& c : acCases) {
@@ -223,8 +234,8 @@ TEST(TransformState, DynamicPropertiesAndTypeNames) {
   const struct {
     const char* m_pszName;
     int m_iCode;
-  } acNames[] = {{"unknown", 0}, {"int", 1}, {"enum", 6}, {"Vector3D", 13}, {"Reference", 17},
-                 {"vector3d", 0}, {"", 0}, {nullptr, 0}};
+  } acNames[] = {{"unknown", 0},    {"int", 1},      {"enum", 6}, {"Vector3D", 13},
+                 {"Reference", 17}, {"vector3d", 0}, {"", 0},     {nullptr, 0}};
   for (const auto& c : acNames) EXPECT_EQ(KPropertyTypeFromName(c.m_pszName), c.m_iCode);
   EXPECT_STREQ(KPropertyTypeName(14), "ColorRGB");
   EXPECT_STREQ(KPropertyTypeName(18), "");
@@ -291,7 +302,9 @@ TEST(TransformState, SphericRotationSpaceRoundTrip) {
   std::uniform_real_distribution<double> xTwist(-179.0, 179.0);
   std::uniform_real_distribution<double> xSwing(-150.0, 150.0);
   const KgeTVector axPrePost[][2] = {
-      {{0, 0, 0}, {0, 0, 0}}, {{0, 0, 90}, {0, 0, 0}}, {{10, -20, 35}, {-50, 5, 60}},
+      {{0, 0, 0}, {0, 0, 0}},
+      {{0, 0, 90}, {0, 0, 0}},
+      {{10, -20, 35}, {-50, 5, 60}},
   };
   KFbxNodeProperties xProperties;
   xProperties.SetRotationOrder(0, eSPHERIC_XYZ);

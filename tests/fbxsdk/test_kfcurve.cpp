@@ -46,9 +46,9 @@ TEST(KFCurve, CubicSlopesByTangentMode) {
   struct Case {
     const char* m_pszName;
     uint32_t m_uTangent;
-    float m_fD0, m_fD1;        // data of the middle key
-    float m_fPreviousD1;       // next-left data of the first key
-    float m_fLeft, m_fRight;   // slopes at the middle key
+    float m_fD0, m_fD1;       // data of the middle key
+    float m_fPreviousD1;      // next-left data of the first key
+    float m_fLeft, m_fRight;  // slopes at the middle key
   };
   // Keys (0 s, 0), (1 s, 1), (2 s, 0): segment slopes +1 then -1.
   const Case acCases[] = {
@@ -90,10 +90,10 @@ TEST(KFCurve, TcbSlopes) {
     float m_fLeft, m_fRight;
   };
   const Case acCases[] = {
-      {0, 0, 0, 1.5f, 1.5f},      // Catmull-Rom
-      {1, 0, 0, 0.0f, 0.0f},      // full tension
+      {0, 0, 0, 1.5f, 1.5f},       // Catmull-Rom
+      {1, 0, 0, 0.0f, 0.0f},       // full tension
       {0, 0.5f, 0, 1.75f, 1.25f},  // continuity breaks the tangent
-      {0, 0, 1, 1.0f, 1.0f},      // bias towards the arriving segment
+      {0, 0, 1, 1.0f, 1.0f},       // bias towards the arriving segment
       {0.5f, 0, -1, 1.0f, 1.0f},
   };
   for (const Case& c : acCases) {
@@ -274,9 +274,8 @@ TEST(KFCurve, KeyIndexCacheFollowsTheWalk) {
     int m_iCache;
   };
   const Step axSteps[] = {
-      {0.5, 0.5, 1},  {1.5, 1.5, 2}, {2.0, 2.0, 2},  {2.25, 2.25, 3}, {7.5, 7.5, 8},
-      {7.25, 7.25, 7}, {3.5, 3.5, 3}, {3.0, 3.0, 3}, {-1.0, -0.5, 0}, {12.0, 9.5, 10},
-      {8.5, 8.5, 8},  {9.0, 9.0, 9},
+      {0.5, 0.5, 1}, {1.5, 1.5, 2}, {2.0, 2.0, 2},   {2.25, 2.25, 3}, {7.5, 7.5, 8}, {7.25, 7.25, 7},
+      {3.5, 3.5, 3}, {3.0, 3.0, 3}, {-1.0, -0.5, 0}, {12.0, 9.5, 10}, {8.5, 8.5, 8}, {9.0, 9.0, 9},
   };
   int iCache = 0;
   for (const Step& s : axSteps) {

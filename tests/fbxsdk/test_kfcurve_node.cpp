@@ -17,8 +17,7 @@ std::unique_ptr<KFCurveNode> Triple(const char* pszName, const KFbxDataType* pxT
   const char* apszAxes[] = {"X", "Y", "Z"};
   for (int i = 0; i < 3; ++i) {
     KFCurveNode* pxChild = pxNode->Add(std::make_unique<KFCurveNode>(apszAxes[i]));
-    *pxChild->FCurveCreate() =
-        MakeCurve({{0, static_cast<float>(a[i])}, {1, static_cast<float>(b[i])}});
+    *pxChild->FCurveCreate() = MakeCurve({{0, static_cast<float>(a[i])}, {1, static_cast<float>(b[i])}});
     pxChild->FCurveGet()->SetValue(static_cast<float>(a[i]) - 1);
   }
   return pxNode;
@@ -131,7 +130,8 @@ TEST(KFCurveNode, RotationLayersCompose) {
     double adValues[3];
     pxR->Evaluate(adValues, Sec(0));
     // The next layer's rotation applies first.
-    const Matrix44 xExpected = EulerToMatrix(KgeTVector(0, 40, 10), iOrder) * EulerToMatrix(KgeTVector(30, 0, 0), iOrder);
+    const Matrix44 xExpected =
+        EulerToMatrix(KgeTVector(0, 40, 10), iOrder) * EulerToMatrix(KgeTVector(30, 0, 0), iOrder);
     const Matrix44 xGot = EulerToMatrix(KgeTVector(adValues[0], adValues[1], adValues[2]), iOrder);
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) EXPECT_NEAR(xGot[r][c], xExpected[r][c], 1e-5) << iOrder;

@@ -24,12 +24,12 @@ std::vector<V> Join(std::initializer_list<std::vector<V>> xKeys) {
 
 TEST(KFCurveStored, KeyKinds) {
   const std::vector<V> xValues = {
-      I(0 * kSecond), R(1.5), T("C"), T("n"),                              // next-key constant
-      I(1 * kSecond), I(2), T("L"),                                        // linear, integer value
-      I(2 * kSecond), R(3), T("U"), T("s"), R(0.5), R(-0.5), T("r"), R(0.6),  // user, right weighted
-      I(3 * kSecond), R(4), T("U"), T("T"), R(0.1), R(0.2), R(0.3),         // TCB, upper case letter
-      I(4 * kSecond), R(5), T("U"), T("b"), R(1), R(2), T("a"), R(0.2), R(0.7),
-      I(5 * kSecond), R(6), T("Z"), T("x"),                                // standard constant
+      I(0 * kSecond), R(1.5),         T("C"), T("n"),                                   // next-key constant
+      I(1 * kSecond), I(2),           T("L"),                                           // linear, integer value
+      I(2 * kSecond), R(3),           T("U"), T("s"), R(0.5), R(-0.5), T("r"), R(0.6),  // user, right weighted
+      I(3 * kSecond), R(4),           T("U"), T("T"), R(0.1), R(0.2),  R(0.3),          // TCB, upper case letter
+      I(4 * kSecond), R(5),           T("U"), T("b"), R(1),   R(2),    T("a"), R(0.2),
+      R(0.7),         I(5 * kSecond), R(6),   T("Z"), T("x"),  // standard constant
   };
   KFCurve xCurve;
   const KFCurveStoredResult xResult = KFCurveReadStoredKeys(xCurve, 4005, xValues);
@@ -69,10 +69,14 @@ TEST(KFCurveStored, AutoTangentLettersByVersion) {
       {"a at 4002 unweights the previous key", 4002, {T("U"), T("a")}, KFCURVE_TANGEANT_AUTO, 0, 0, false},
       {"d before 4002 has no weight letter", 4001, {T("U"), T("d"), R(12)}, KFCURVE_TANGEANT_AUTO, 0, 12, true},
       {"d at 4002", 4002, {T("U"), T("d"), R(12), T("n")}, KFCURVE_TANGEANT_AUTO, 0, 12, false},
-      {"p with opposite parameters stays auto", 4004, {T("U"), T("p"), R(-20), R(5), T("n")}, KFCURVE_TANGEANT_AUTO,
-       -20, 5, true},
-      {"p with others breaks", 4004, {T("U"), T("p"), R(-19), R(5), T("n")}, KFCURVE_TANGEANT_AUTO_BREAK, -19, 5,
+      {"p with opposite parameters stays auto",
+       4004,
+       {T("U"), T("p"), R(-20), R(5), T("n")},
+       KFCURVE_TANGEANT_AUTO,
+       -20,
+       5,
        true},
+      {"p with others breaks", 4004, {T("U"), T("p"), R(-19), R(5), T("n")}, KFCURVE_TANGEANT_AUTO_BREAK, -19, 5, true},
       {"q", 4004, {T("U"), T("Q"), R(1), R(2), T("n")}, KFCURVE_TANGEANT_AUTO_BREAK, 1, 2, true},
       {"s before 4002", 4001, {T("U"), T("s"), R(1), R(2)}, KFCURVE_TANGEANT_USER, 1, 2, true},
   };
@@ -114,12 +118,11 @@ TEST(KFCurveStored, ConstantModeLetterOnlyFrom4004) {
 
 TEST(KFCurveStored, BadKeysAreDropped) {
   const std::vector<V> xValues = {
-      I(kSecond), R(1), T("L"),
-      I(kSecond), R(2), T("L"),          // same time as the previous key
-      I(INT64_MIN), R(3), T("L"),        // the smallest time
-      I(3 * kSecond), T("x"), T("L"),    // value is not a number
-      I(4 * kSecond), R(5), T("LL"),     // not a single letter
-      I(5 * kSecond), R(6), T("L"),
+      I(kSecond),     R(1),   T("L"),  I(kSecond), R(2), T("L"),  // same time as the previous key
+      I(INT64_MIN),   R(3),   T("L"),                             // the smallest time
+      I(3 * kSecond), T("x"), T("L"),                             // value is not a number
+      I(4 * kSecond), R(5),   T("LL"),                            // not a single letter
+      I(5 * kSecond), R(6),   T("L"),
   };
   KFCurve xCurve;
   xCurve.KeyAppend(KTime(-5), 9.0f);  // replaced
@@ -204,14 +207,15 @@ TEST(KFCurveStored, PreviousKeyIsTheLastKeptKey) {
   struct Case {
     const char* m_pszName;
     std::vector<V> m_xValues;
-    uint32_t m_uTangent;       // of the key at 1 s
+    uint32_t m_uTangent;         // of the key at 1 s
     bool m_bFirstStaysWeighted;  // next-left side of the key at 0 s
   };
   const Case acCases[] = {
       {"p agrees with the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("p"), R(-20), R(0), T("n")}}),
        KFCURVE_TANGEANT_AUTO, true},
-      {"p disagrees with the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("p"), R(-7), R(0), T("n")}}),
-       KFCURVE_TANGEANT_AUTO_BREAK, true},
+      {"p disagrees with the kept key",
+       Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("p"), R(-7), R(0), T("n")}}), KFCURVE_TANGEANT_AUTO_BREAK,
+       true},
       {"a unweights the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("a")}}), KFCURVE_TANGEANT_AUTO,
        false},
       {"d unweights the kept key", Join({xFirst, xDropped, {I(kSecond), R(1), T("U"), T("d"), R(0), T("n")}}),
@@ -251,8 +255,15 @@ TEST(KFCurveStored, LegacyInterpolationLetters) {
   const Case acCases[] = {
       {"H", {}, KFCURVE_INTERPOLATION_CONSTANT, 0, 0, 0, 0, 0, 0},
       {"R", {}, KFCURVE_INTERPOLATION_LINEAR, 0, 0, 0, 1, 1, 0.5f},
-      {"T", {R(0.25), R(0.5), R(-0.75)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_TCB, 0.25f, 0.5f, -0.75f,
-       1.75f * 0.5f * 0.75f, 0, 0.5f + 0.125f * 1.75f * 0.5f * 0.75f},
+      {"T",
+       {R(0.25), R(0.5), R(-0.75)},
+       KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_TCB,
+       0.25f,
+       0.5f,
+       -0.75f,
+       1.75f * 0.5f * 0.75f,
+       0,
+       0.5f + 0.125f * 1.75f * 0.5f * 0.75f},
       {"B", {}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 0, 0, 0, 0, 0, 0.5f},
       {"O", {R(2)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 0, 2, 0, 0, 2, 0.25f},
       {"I", {R(2)}, KFCURVE_INTERPOLATION_CUBIC | KFCURVE_TANGEANT_USER, 2, 0, 0, 2, 0, 0.75f},
@@ -299,8 +310,7 @@ TEST(KFCurveStored, LegacyAutoKeysContinueLines) {
   const Case acCases[] = {
       {"after linear", 4003, Join({{I(0), R(0), T("L")}, xAuto, xAfter}), -100},
       {"after a legacy ramp", 3999, Join({{I(0), R(0), T("R")}, xAuto, xAfter}), -100},
-      {"d after linear", 4001, Join({{I(0), R(0), T("L")}, {I(kSecond), R(1), T("U"), T("d"), R(12)}, xAfter}),
-       -100},
+      {"d after linear", 4001, Join({{I(0), R(0), T("L")}, {I(kSecond), R(1), T("U"), T("d"), R(12)}, xAfter}), -100},
       {"from 4004 on", 4004, Join({{I(0), R(0), T("L")}, xAuto, xAfter}), 0},
       {"after constant", 4003, Join({{I(0), R(0), T("C")}, xAuto, xAfter}), 0},
       {"after cubic", 4003, Join({{I(0), R(0), T("U"), T("s"), R(0), R(0), T("n")}, xAuto, xAfter}), 0},
@@ -336,17 +346,28 @@ TEST(KFCurveStored, OldestVersionsMarkDisagreeingTangentsBroken) {
   };
   const Case acCases[] = {
       {"user sides agree", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(5), R(0)}, KFCURVE_TANGEANT_USER},
-      {"user sides within tolerance", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(5.0005), R(0)},
+      {"user sides within tolerance",
+       3999,
+       {T("U"), T("s"), R(0), R(5)},
+       {T("s"), R(5.0005), R(0)},
        KFCURVE_TANGEANT_USER},
       {"user sides differ", 3999, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(4), R(0)}, KFCURVE_TANGEANT_BREAK},
-      {"user sides differ at 4000", 4000, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(4), R(0)},
-       KFCURVE_TANGEANT_USER},
+      {"user sides differ at 4000", 4000, {T("U"), T("s"), R(0), R(5)}, {T("s"), R(4), R(0)}, KFCURVE_TANGEANT_USER},
       {"broken stays broken", 3999, {T("U"), T("s"), R(0), R(5)}, {T("b"), R(5), R(0)}, KFCURVE_TANGEANT_BREAK},
-      {"auto parameters opposite", 3999, {T("U"), T("s"), R(0), R(20)}, {T("p"), R(-20), R(0), T("n")},
+      {"auto parameters opposite",
+       3999,
+       {T("U"), T("s"), R(0), R(20)},
+       {T("p"), R(-20), R(0), T("n")},
        KFCURVE_TANGEANT_AUTO},
-      {"auto parameters not opposite", 3999, {T("U"), T("s"), R(0), R(20)}, {T("d"), R(7)},
+      {"auto parameters not opposite",
+       3999,
+       {T("U"), T("s"), R(0), R(20)},
+       {T("d"), R(7)},
        KFCURVE_TANGEANT_AUTO_BREAK},
-      {"auto parameters not opposite at 4000", 4000, {T("U"), T("s"), R(0), R(20)}, {T("d"), R(7)},
+      {"auto parameters not opposite at 4000",
+       4000,
+       {T("U"), T("s"), R(0), R(20)},
+       {T("d"), R(7)},
        KFCURVE_TANGEANT_AUTO},
       {"after TCB", 3999, {T("U"), T("t"), R(0.5), R(0.5), R(0)}, {T("s"), R(3), R(0)}, KFCURVE_TANGEANT_USER},
       {"after linear", 3999, {T("L")}, {T("s"), R(3), R(0)}, KFCURVE_TANGEANT_USER},
@@ -358,9 +379,9 @@ TEST(KFCurveStored, OldestVersionsMarkDisagreeingTangentsBroken) {
     std::vector<V> xSecond = {I(kSecond), R(1), T("U")};
     xSecond.insert(xSecond.end(), c.m_xSecond.begin(), c.m_xSecond.end());
     KFCurve xCurve;
-    ASSERT_EQ(
-        KFCurveReadStoredKeys(xCurve, c.m_iVersion, Join({xFirst, xSecond, {I(2 * kSecond), R(2), T("L")}})).m_iKeysKept,
-        3);
+    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, c.m_iVersion, Join({xFirst, xSecond, {I(2 * kSecond), R(2), T("L")}}))
+                  .m_iKeysKept,
+              3);
     EXPECT_EQ(xCurve.KeyGet(1).GetTangentMode(), c.m_uSecondTangent);
   }
 }

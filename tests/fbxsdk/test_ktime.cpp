@@ -27,8 +27,8 @@ TEST(KTime, SecondsBecomeTicksTruncatedTowardZero) {
   const Case acCases[] = {
       {1.0, kSecond},
       {-0.5, -23093079000LL},
-      {0.5 / kSecond, 0},        // half a tick
-      {-0.5 / kSecond, 0},       // toward zero, not down
+      {0.5 / kSecond, 0},   // half a tick
+      {-0.5 / kSecond, 0},  // toward zero, not down
       {1.75 / kSecond, 1},
       {-1.75 / kSecond, -1},
       {1e30, KTime::kInfinite},  // saturates
@@ -100,12 +100,10 @@ TEST(KTime, ModeOfRate) {
     int m_iMode;
   };
   const Case acCases[] = {
-      {29.97, 0.01, 8},      // the first NTSC row
-      {1000.0, 0.5, 0},      // mode 12 reads as 30
-      {30.0, 0.0, 6},        // bounds inclusive
-      {24.0, 0.0, 11},
-      {23.976, 0.0001, 13},
-      {48.5, 0.5, 5},        // exactly at the bound
+      {29.97, 0.01, 8},                                        // the first NTSC row
+      {1000.0, 0.5, 0},                                        // mode 12 reads as 30
+      {30.0, 0.0, 6},                                          // bounds inclusive
+      {24.0, 0.0, 11},  {23.976, 0.0001, 13}, {48.5, 0.5, 5},  // exactly at the bound
       {48.5, 0.49, 0},
   };
   for (const Case& c : acCases)
@@ -156,14 +154,9 @@ TEST(KTime, FrameCounts) {
     int64_t m_llFrames;
   };
   const Case acCases[] = {
-      {kSecond, 6, 30},
-      {kSecond, 8, 29},  // 1541078334 does not divide a second
-      {kSecond, 9, 29},
-      {kSecond, 12, 1000},
-      {kSecond, 13, 23},
-      {-1539538600LL - 1, 6, -1},  // toward zero
-      {-1539538600LL + 1, 6, 0},
-      {kSecond, 14, 0},
+      {kSecond, 6, 30},          {kSecond, 8, 29},  // 1541078334 does not divide a second
+      {kSecond, 9, 29},          {kSecond, 12, 1000}, {kSecond, 13, 23}, {-1539538600LL - 1, 6, -1},  // toward zero
+      {-1539538600LL + 1, 6, 0}, {kSecond, 14, 0},
   };
   for (const Case& c : acCases) EXPECT_EQ(KTime(c.m_llTicks).GetFrame(c.m_iMode), c.m_llFrames) << c.m_iMode;
   // Not cumulative: the frame field of the time code.
@@ -246,7 +239,8 @@ TEST(KTime, ToTimeCodeDecomposes) {
 TEST(KTime, TimeCodeInvertsInEveryMode) {
   for (int iMode = 1; iMode <= 13; ++iMode) {
     SCOPED_TRACE(iMode);
-    const int64_t llStep = KTime::GetOneFieldValue(iMode) ? KTime::GetOneFieldValue(iMode) : KTime::GetOneFrameValue(iMode);
+    const int64_t llStep =
+        KTime::GetOneFieldValue(iMode) ? KTime::GetOneFieldValue(iMode) : KTime::GetOneFrameValue(iMode);
     const int64_t llSteps = 20 * 60 * static_cast<int64_t>(std::ceil(KTime::GetFrameRate(iMode))) * 2;
     const bool bDrop = iMode == 7 || iMode == 8 || iMode == 13;
     int iFailures = 0;

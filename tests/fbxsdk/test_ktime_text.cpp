@@ -167,7 +167,7 @@ TEST(KTimeText, RejectedTextsLeaveTheTimeUnchanged) {
   };
   const Case acCases[] = {
       {"", 6, 0},
-      {"0000000:00:00.0000", 6, 0},  // 18 characters: still read (see below)
+      {"0000000:00:00.0000", 6, 0},   // 18 characters: still read (see below)
       {"00000000:00:00.0000", 6, 0},  // 19 characters
       {"abc", 6, 0},
       {"1:2:3:4:5", 6, 0},

@@ -24,9 +24,8 @@ TEST(StandInHost, GlobalFunctionAnswersItsServicesAndRecordsRequests) {
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(global("No Such Service", GFUSE_TRANSIENT), nullptr);
   EXPECT_EQ(global(nullptr, GFUSE_TRANSIENT), nullptr);
-  EXPECT_EQ(host.serviceRequests(),
-            (std::vector<std::string>{LWITEMINFO_GLOBAL, LWMESSAGEFUNCS_GLOBAL,
-                                      LWCOMMANDINTERFACE_GLOBAL, "No Such Service"}));
+  EXPECT_EQ(host.serviceRequests(), (std::vector<std::string>{LWITEMINFO_GLOBAL, LWMESSAGEFUNCS_GLOBAL,
+                                                              LWCOMMANDINTERFACE_GLOBAL, "No Such Service"}));
 
   // The item-info table reads the host's scene.
   const LWItemID a = info->first(LWI_OBJECT, nullptr);
@@ -52,8 +51,7 @@ TEST(StandInHost, RecordsMessagesAndCommandsInOrder) {
   StandInHost host;
   host.setCommandResult(7);
   const LWMessageFuncs* messages = host.messageFuncs();
-  auto* command = reinterpret_cast<LWCommandFunc*>(
-      host.globalFunc()(LWCOMMANDINTERFACE_GLOBAL, GFUSE_TRANSIENT));
+  auto* command = reinterpret_cast<LWCommandFunc*>(host.globalFunc()(LWCOMMANDINTERFACE_GLOBAL, GFUSE_TRANSIENT));
   messages->error("Motion ERROR", "no motion!");
   EXPECT_EQ(command("RefreshNow"), 7);
   messages->info("T", "i");

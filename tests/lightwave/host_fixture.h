@@ -33,9 +33,7 @@ class HostTest : public ::testing::Test {
     m_pHost = std::make_unique<Boneplay::Host::StandInHost>(std::move(scene));
     Kvat::Module::setHostGlobal(m_pHost->globalFunc());
   }
-  void startRigSample() {
-    startHost(Boneplay::Host::ItemScene::load(BONEPLAY_SOURCE_DIR "/samples/rig.json"));
-  }
+  void startRigSample() { startHost(Boneplay::Host::ItemScene::load(BONEPLAY_SOURCE_DIR "/samples/rig.json")); }
 
   Boneplay::Host::StandInHost& host() { return *m_pHost; }
   LWItemID item(const std::string& name) {

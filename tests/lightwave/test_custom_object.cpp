@@ -39,8 +39,7 @@ class InstanceTest : public HostTest {
     return static_cast<CustomObjectInstance*>(inst);
   }
   void destroy(CustomObjectInstance* instance) {
-    m_vInstances.erase(std::remove(m_vInstances.begin(), m_vInstances.end(), instance),
-                       m_vInstances.end());
+    m_vInstances.erase(std::remove(m_vInstances.begin(), m_vInstances.end(), instance), m_vInstances.end());
     m_xInstanceFuncs.destroy(instance);
   }
   void newTime(CustomObjectInstance* instance, double time) {

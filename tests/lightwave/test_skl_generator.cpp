@@ -19,15 +19,11 @@ TEST(CleanItemName, StripsAParenthesisedSuffix) {
     const char* cleaned;
   };
   const Case cases[] = {
-      {"Spine1 (2)", "Spine1"},
-      {"R_Arm(3)", "R_Arm"},
-      {"Left Arm(3)", "Left Ar"},  // any blank left makes the last character go
-      {"Head (x", "Head (x"},      // no closing parenthesis: left whole
-      {"a)b(c", "a)b(c"},          // the ")" must follow the "("
-      {"Neck (1) (2)", "Neck"},
-      {"(2)", ""},
-      {"Plain", "Plain"},
-      {"", ""},
+      {"Spine1 (2)", "Spine1"}, {"R_Arm(3)", "R_Arm"}, {"Left Arm(3)", "Left Ar"},  // any blank left makes the last
+                                                                                    // character go
+      {"Head (x", "Head (x"},  // no closing parenthesis: left whole
+      {"a)b(c", "a)b(c"},      // the ")" must follow the "("
+      {"Neck (1) (2)", "Neck"}, {"(2)", ""},           {"Plain", "Plain"},         {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(lw_skl_generator::cleanItemName(c.text), c.cleaned) << c.text;
 }
@@ -133,8 +129,7 @@ TEST_F(GeneratorTest, MissingJointsAreSkippedAndTheirChainGoesOn) {
 TEST_F(GeneratorTest, AStartItemNamedRootIsTheRootJoint) {
   startHost(R"({"items": [{"name": "Root"}, {"name": "SpineNull", "parent": "Root"},
                           {"name": "RootSpin", "parent": "Root"}]})");
-  EXPECT_EQ(build("Root"), (std::vector<std::string>{"Root", "Root < Root", "RootSpin < Root",
-                                                     "SpineNull < Root"}));
+  EXPECT_EQ(build("Root"), (std::vector<std::string>{"Root", "Root < Root", "RootSpin < Root", "SpineNull < Root"}));
 }
 
 TEST_F(GeneratorTest, BuildingWithoutItemInfoStopsNamingIt) {

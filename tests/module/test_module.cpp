@@ -87,7 +87,10 @@ TEST_F(ModuleTest, OnlyTheDescriptorIsExported) {
 }
 
 TEST_F(ModuleTest, FileNamesChooseTheReaderByExactExtension) {
-  struct Case { const char* name; bool loads; };
+  struct Case {
+    const char* name;
+    bool loads;
+  };
   const Case cases[] = {
       {"walk.bvh", true}, {"take.01.bvh", true}, {"walk.BVH", false}, {"walk.fbx", false}, {"walk", false},
   };
@@ -116,7 +119,7 @@ TEST_F(ModuleTest, LoadPosesAtHalfASecondUntilTheNextTimeStep) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_NEAR(lines[1].from[0], site.x, 1e-9);  // the Site's line starts at the Site
   EXPECT_NEAR(lines[1].from[1], site.y, 1e-9);
-  EXPECT_NEAR(lines[1].from[0], -10.0, 1e-6);   // turned 90 degrees about Z by then
+  EXPECT_NEAR(lines[1].from[0], -10.0, 1e-6);  // turned 90 degrees about Z by then
   // The next time step poses it again at that time.
   const auto at0 = drawAt(0);
   EXPECT_NEAR(at0[1].from[0], 0.0, 1e-9);
@@ -167,7 +170,10 @@ TEST_F(ModuleTest, ItemWorldMatrixIsUndoneInObjectSpace) {
 namespace {
 
 TEST(ModuleLoader, RefusesWhatIsNoModule) {
-  struct Case { const char* path; const char* message; };
+  struct Case {
+    const char* path;
+    const char* message;
+  };
   const Case cases[] = {
       {"/nonexistent/boneplay.so", "cannot load module '/nonexistent/boneplay.so'"},
       {FAKE_NODESC, "it has no _mod_descrip"},

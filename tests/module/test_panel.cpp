@@ -12,7 +12,9 @@ namespace {
 std::string clipWithFirstJointAt(const char* y) {
   std::ostringstream s;
   s << "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
-       "JOINT Chest\n{\nOFFSET 0 " << y << " 0\nEnd Site\n{\nOFFSET 0 10 0\n}\n}\n}\n"
+       "JOINT Chest\n{\nOFFSET 0 "
+    << y
+    << " 0\nEnd Site\n{\nOFFSET 0 10 0\n}\n}\n}\n"
        "MOTION\nFrames: 1\nFrame Time: 0.0333\n0 0 0\n";
   return s.str();
 }
@@ -77,7 +79,7 @@ TEST_F(ModuleTest, GetAndSetValues) {
 struct ResizeCase {
   const char* name;
   const char* firstJointY;  // as written in the file (the reader wants a decimal point for tiny values)
-  double expectedScale;  // 0: unchanged (stays at the previous scale of 1)
+  double expectedScale;     // 0: unchanged (stays at the previous scale of 1)
 };
 
 TEST_F(ModuleTest, AutoResizeBringsTheFirstJointToHeightOne) {

@@ -18,10 +18,11 @@ TEST(FxPlot, EmptyIsZeroEverywhere) {
 TEST(FxPlot, InterpolatesAndHolds) {
   FxPlot plot(0);
   for (double v : {10.0, 20.0, 40.0}) plot.appendSample(v);
-  struct Case { double t, v; };
-  const Case cases[] = {{-1, 10},      {0, 10},        {1.0 / 60, 15}, {1.0 / 30, 20},
-                        {0.05, 30},    {1.0 / 15, 40}, {0.1, 40},      {1e12, 40},
-                        {0.06, 36}};
+  struct Case {
+    double t, v;
+  };
+  const Case cases[] = {{-1, 10},       {0, 10},   {1.0 / 60, 15}, {1.0 / 30, 20}, {0.05, 30},
+                        {1.0 / 15, 40}, {0.1, 40}, {1e12, 40},     {0.06, 36}};
   for (const Case& c : cases) EXPECT_NEAR(plot.valueAt(c.t), c.v, 1e-9) << "t=" << c.t;
 }
 

@@ -15,7 +15,6 @@ void expectNear(const Matrix4& a, const Matrix4& b, double tol = 1e-12) {
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], b[i], tol) << "entry " << i;
 }
 
-
 Matrix4 identity() {
   Matrix4 m;
   m.setIdentity();
@@ -28,9 +27,10 @@ TEST(Matrix4, NewMatrixIsZero) {
 }
 
 TEST(Matrix4, HeadingPitchBankMatchesAxisRotations) {
-  struct Case { double h, p, b; };
-  const Case cases[] = {{0, 0, 0}, {0.7, 0, 0}, {0, -0.4, 0}, {0, 0, 1.3},
-                        {0.3, 0.5, -0.9}, {kPi, kPi / 2, -kPi / 3}};
+  struct Case {
+    double h, p, b;
+  };
+  const Case cases[] = {{0, 0, 0}, {0.7, 0, 0}, {0, -0.4, 0}, {0, 0, 1.3}, {0.3, 0.5, -0.9}, {kPi, kPi / 2, -kPi / 3}};
   for (const Case& c : cases) {
     Matrix4 hpb, rx, ry, rz;
     hpb.setHeadingPitchBank(c.h, c.p, c.b);
@@ -46,10 +46,11 @@ TEST(Matrix4, HeadingPitchBankMatchesAxisRotations) {
 }
 
 TEST(Matrix4, QuarterTurnsAreCounterClockwise) {
-  struct Case { int axis; Vector3 in, out; };
-  const Case cases[] = {{0, {0, 1, 0}, {0, 0, 1}},
-                        {1, {0, 0, 1}, {1, 0, 0}},
-                        {2, {1, 0, 0}, {0, 1, 0}}};
+  struct Case {
+    int axis;
+    Vector3 in, out;
+  };
+  const Case cases[] = {{0, {0, 1, 0}, {0, 0, 1}}, {1, {0, 0, 1}, {1, 0, 0}}, {2, {1, 0, 0}, {0, 1, 0}}};
   for (const Case& c : cases) {
     Matrix4 r;
     if (c.axis == 0) r.setRotationX(kPi / 2);
@@ -115,9 +116,11 @@ TEST(Matrix4, InverseTimesMatrixIsIdentity) {
   r.setHeadingPitchBank(0.4, 1.1, -2.0);
   s.setScaling({2, 0.5, 3});
   t.setTranslation({10, -3, 4});
-  const Matrix4 cases[] = {
-      Matrix4::multiply(Matrix4::multiply(s, r), t), t, s, r,
-      [] { Matrix4 m; m.set(1, 2, 0, 1, 0, 1, 3, 0, 2, 0, 1, 4, 1, 1, 1, 1); return m; }()};
+  const Matrix4 cases[] = {Matrix4::multiply(Matrix4::multiply(s, r), t), t, s, r, [] {
+                             Matrix4 m;
+                             m.set(1, 2, 0, 1, 0, 1, 3, 0, 2, 0, 1, 4, 1, 1, 1, 1);
+                             return m;
+                           }()};
   for (const Matrix4& m : cases) {
     Matrix4 inv = m;
     inv.invert();

@@ -54,9 +54,7 @@ TEST(Node, TraverseVisitsParentsFirstInInsertionOrder) {
   a->addChild(new Node("a2"));
   top.addChild(new Node("b"))->addChild(new Node("b1"));
   std::vector<std::string> seen;
-  top.traverse(&seen, [](void* ctx, Node* n) {
-    static_cast<std::vector<std::string>*>(ctx)->push_back(n->name());
-  });
+  top.traverse(&seen, [](void* ctx, Node* n) { static_cast<std::vector<std::string>*>(ctx)->push_back(n->name()); });
   EXPECT_EQ(seen, (std::vector<std::string>{"T", "a", "a1", "a2", "b", "b1"}));
 }
 
