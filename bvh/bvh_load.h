@@ -36,8 +36,9 @@ struct ScannerAbort : std::runtime_error {
 [[noreturn]] void scannerFatal(const char* message);
 // The error printer shared by scanner and parser.
 void reportError(const char* message);
-// Reads up to maxSize bytes, one line at most, folding CR LF into LF the way a
-// text-mode read does. Returns 0 at the end of the file.
+// Reads up to maxSize bytes, one line at most, with each CR LF as LF: the file
+// is open in text mode, which folds them on Windows; elsewhere this read does
+// the same. Returns 0 at the end of the file.
 std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize);
 
 }  // namespace Bvh

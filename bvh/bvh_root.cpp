@@ -4,6 +4,7 @@
 #include <new>
 
 #include "bvh_load.h"
+#include "kv_file_name.h"
 // Generated at build time from bvh_grammar.y and bvh_scanner.l.
 #include "bvh_grammar.hpp"
 #define YYSTYPE BVHSTYPE
@@ -20,12 +21,20 @@ void scannerFatal(const char* message) {
 
 void reportError(const char* message) { std::printf("ERROR: %s\n", message); }
 
+// On Windows the text-mode read has already turned each CR LF into LF; folding
+// again would also swallow a carriage return that stood before the pair.
+#ifdef _WIN32
+constexpr bool kRuntimeFoldsLineEnds = true;
+#else
+constexpr bool kRuntimeFoldsLineEnds = false;
+#endif
+
 std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize) {
   std::size_t n = 0;
   while (n < maxSize) {
     int c = std::getc(load.file);
     if (c == EOF) break;
-    if (c == '\r') {
+    if (c == '\r' && !kRuntimeFoldsLineEnds) {
       const int next = std::getc(load.file);
       if (next == '\n') {
         c = '\n';
@@ -141,7 +150,7 @@ struct FileCloser {
 
 BvhRoot* createBvhRoot(const char* fileName) {
   if (!fileName) return nullptr;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "r"));
+  std::unique_ptr<std::FILE, FileCloser> file(openFileUtf8(fileName, "r"));
   if (!file) return nullptr;
 
   std::unique_ptr<BvhRoot> root;

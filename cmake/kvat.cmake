@@ -4,6 +4,7 @@ set(KVAT_SOURCES
   scene/kv_matrix.cpp
   scene/kv_node.cpp
   scene/kv_item_transform.cpp
+  scene/kv_file_name.cpp
   motion/kv_motion.cpp)
 
 set(BVH_GEN ${PROJECT_BINARY_DIR}/bvh_gen)

@@ -1,7 +1,9 @@
 #pragma once
-// Loads a module the way the animation host does: open the library, read its
-// one export `_mod_descrip`, check it, start it up, and activate its servers
-// by class and name. Shutting down and closing happen when it goes away.
+// Loads a module the way the animation host does: open the library
+// (LoadLibraryW with the UTF-8 name made UTF-16 on Windows, dlopen
+// elsewhere), read its one export `_mod_descrip`, check it, start it up, and
+// activate its servers by class and name. Shutting down and closing happen
+// when it goes away.
 
 #include <memory>
 #include <string>

@@ -55,7 +55,7 @@ ServerRecord g_aServers[] = {
 }  // namespace
 
 extern "C" {
-__attribute__((visibility("default"))) ModuleDescriptor _mod_descrip = {
+MOD_EXPORT ModuleDescriptor _mod_descrip = {
     MOD_SYSSYNC, MOD_SYSVER, MOD_MACHINE, startup, shutdown, g_aServers,
 };
 }

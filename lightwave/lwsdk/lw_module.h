@@ -7,6 +7,14 @@
 extern "C" {
 #endif
 
+/* Marks the module's one export, the descriptor: the symbol the host looks
+ * up by name, undecorated on every platform. */
+#ifdef _WIN32
+#define MOD_EXPORT __declspec(dllexport)
+#else
+#define MOD_EXPORT __attribute__((visibility("default")))
+#endif
+
 #define MOD_SYSSYNC 0x04121994
 #define MOD_SYSVER 3
 #define MOD_MACHINE 0x300

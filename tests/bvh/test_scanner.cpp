@@ -99,6 +99,7 @@ TEST(BvhScanner, TokenRules) {
       {"L_Hip.001", "N:L_Hip R:0.001", ""},
       {"L_Hip:1", "N:L_Hip I:1", ":"},
       {"2147483648", "I:-2147483648", ""},
+      {"0x100000000 4294967297", "I:0 I:1", ""},  // wrapped alike where long has 32 bits
       // keywords are whole names
       {"HIERARCHYX ROOTS MOTIONS Frames Frame Time", "N:HIERARCHYX N:ROOTS N:MOTIONS N:Frames N:Frame N:Time", ""},
       {"End Site", "END N:Site", ""},
@@ -128,6 +129,7 @@ TEST(BvhScanner, TokenRules) {
       // line ends
       {"ROOT\r\nJOINT\r\n", "ROOT JOINT", ""},
       {"ROOT\rJOINT", "ROOT JOINT", "\r"},
+      {"ROOT\r\r\nJOINT", "ROOT JOINT", "\r"},  // one fold only, by whichever layer folds
   };
   for (const LexCase& c : cases) {
     const Scan s = scan(c.input);

@@ -4,9 +4,8 @@
 
 #ifdef FAKE_BAD_SYNC
 extern "C" {
-__attribute__((visibility("default")))
-ModuleDescriptor _mod_descrip = {0x12345678, 3, 0x300, nullptr, nullptr, nullptr};
+MOD_EXPORT ModuleDescriptor _mod_descrip = {0x12345678, 3, 0x300, nullptr, nullptr, nullptr};
 }
 #else
-extern "C" __attribute__((visibility("default"))) int not_a_module() { return 1; }
+extern "C" MOD_EXPORT int not_a_module() { return 1; }
 #endif

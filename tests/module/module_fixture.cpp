@@ -1,9 +1,8 @@
 #include "module_fixture.h"
 
-#include <unistd.h>
+#include <cstdio>
 
-#include <fstream>
-
+#include "kv_file_name.h"
 #include "test_tmpdir.h"
 
 using Boneplay::Host::DrawRecorder;
@@ -67,6 +66,10 @@ std::vector<DrawRecorder::Line> ModuleTest::drawNow() {
 
 std::string ModuleTest::writeClip(const std::string& name, const std::string& text) {
   const std::string path = boneplay_test::TempPath(name);
-  std::ofstream(path, std::ios::binary) << text;
+  // Names are UTF-8, on Windows too.
+  if (std::FILE* file = Kvat::openFileUtf8(path.c_str(), "wb")) {
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+  }
   return path;
 }

@@ -5,9 +5,10 @@
 namespace boneplay_test {
 
 // A fresh folder of this test process's own, made on first use under TMPDIR
-// (or /tmp) and removed with everything in it when the process ends, pass or
-// fail. Parallel test processes each get their own, so their files never meet.
-// Ends with "/".
+// (or /tmp; on Windows the user's temporary folder) and removed with
+// everything in it when the process ends, pass or fail. Parallel test
+// processes each get their own, so their files never meet. Ends with "/";
+// UTF-8.
 const std::string& TempFolder();
 
 // TempFolder() + name.

@@ -76,7 +76,12 @@ class QuietStreams {
     std::fflush(stderr);
     m_out = dup(1);
     m_err = dup(2);
-    if (std::FILE* null = std::fopen("/dev/null", "w")) {
+#ifdef _WIN32
+    const char* const kNullDevice = "NUL";
+#else
+    const char* const kNullDevice = "/dev/null";
+#endif
+    if (std::FILE* null = std::fopen(kNullDevice, "w")) {
       dup2(fileno(null), 1);
       dup2(fileno(null), 2);
       std::fclose(null);

@@ -1,0 +1,7 @@
+# Cross-build for 32-bit Windows with MinGW-w64: the module as the host loads
+# it. cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(BONEPLAY_MINGW_TRIPLET i686-w64-mingw32)
+# Debian's wine runs 32-bit programs (with wine32 installed).
+set(BONEPLAY_WINE_LOADER wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Cross-builds the module as the host loads it, a 32-bit Windows DLL
+# (build-win32/boneplay.dll, MinGW-w64, runtime linked in), checks that it
+# exports exactly _mod_descrip and imports only Windows system DLLs, and runs
+# the libraries' and the loaded-module tests as Windows programs under Wine.
+#
+# Wine runs 32-bit programs only where the machine executes 32-bit x86 code.
+# Where it does not (64-bit-only kernels and virtual machines), the 32-bit
+# build stops at the DLL and the same sources and tests are built as 64-bit
+# Windows programs (build-win64/) and run under 64-bit Wine.
+#
+# Usage: scripts/build-windows.sh   (JOBS overrides the build's parallel jobs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --windows
+jobs=${JOBS:-2}
+
+configure() {
+  cmake -S . -B "$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DBONEPLAY_WERROR=ON >/dev/null
+}
+
+# The DLL the host loads: one export, _mod_descrip, and no DLL to bring along.
+check_dll() {
+  local dll=$1 dump exports imports
+  dump=$(objdump -p "$dll")
+  exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && NF == 0 {on = 0} on {print $NF}' <<<"$dump")
+  imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump")
+  if [ "$exports" != "_mod_descrip" ] || ! grep -q 'Export Address Table[[:space:]]*00000001' <<<"$dump"; then
+    echo "build-windows: $dll must export exactly _mod_descrip; it exports: ${exports:-nothing}" >&2
+    exit 1
+  fi
+  local other
+  other=$(grep -viE '^(kernel32|user32|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll$' <<<"$imports" || true)
+  if [ -n "$other" ]; then
+    echo "build-windows: $dll needs DLLs that are not part of Windows: $(echo $other)" >&2
+    exit 1
+  fi
+  echo "build-windows: $dll exports _mod_descrip only; imports $(echo $imports)"
+}
+
+run_tests() {
+  ctest --test-dir "$1" --output-on-failure -j "$jobs"
+}
+
+configure build-win32 i686
+if scripts/runs-i386.sh; then
+  cmake --build build-win32 -j "$jobs"
+  check_dll build-win32/boneplay.dll
+  run_tests build-win32
+else
+  echo "build-windows: this machine runs 64-bit code only; the tests run from the 64-bit build" >&2
+  cmake --build build-win32 -j "$jobs" --target boneplay
+  check_dll build-win32/boneplay.dll
+  configure build-win64 x86_64
+  cmake --build build-win64 -j "$jobs"
+  check_dll build-win64/boneplay.dll
+  run_tests build-win64
+fi

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine: CTest's emulator in the Windows builds.
+# Usage: scripts/wine-run.sh LOADER PROGRAM.exe [ARGS...]
+# LOADER is the Wine loader for the program's word size (wine, or wine64 for
+# 64-bit programs). Run from inside a build folder (CTest runs each test in
+# its folder there): the Wine prefix is that build folder's own
+# ("wine-prefix"), made on first use, so no test touches ~/.wine.
+set -euo pipefail
+loader=$1
+shift
+
+build=$PWD
+while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  echo "wine-run: run me from inside a build folder (no CMakeCache.txt above $PWD)" >&2
+  exit 2
+fi
+
+export WINEPREFIX="$build/wine-prefix"
+export WINEDEBUG=${WINEDEBUG:--all}
+# No .NET or browser engine: their installers would ask at prefix creation.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+case "$loader" in
+  */wine64) export WINELOADER="$loader" ;;
+esac
+
+(
+  flock 9
+  # Making the prefix takes tens of seconds; tests started meanwhile wait for it.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$loader" wineboot --init </dev/null >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-run: could not make the Wine prefix $WINEPREFIX with $loader" >&2
+      exit 2
+    fi
+  fi
+  # One Wine server for the run, started here with its output detached. A
+  # server that a test's program starts keeps that test's output open, and
+  # CTest would wait for it until the last Wine program of the run ends.
+  # When one is running already this exits at once.
+  wineserver -p10 </dev/null >/dev/null 2>&1 || true
+) 9>"$build/wine-prefix.lock"
+
+exec "$loader" "$@"
