@@ -39,8 +39,12 @@ check_dll() {
   echo "build-windows: $dll exports _mod_descrip only; imports $(echo $imports)"
 }
 
+# The tests, then the build's Wine server and its system processes ended.
 run_tests() {
-  ctest --test-dir "$1" --output-on-failure -j "$jobs"
+  local status=0
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" || status=$?
+  WINEPREFIX="$PWD/$1/wine-prefix" wineserver -k 2>/dev/null || true
+  return $status
 }
 
 configure build-win32 i686

@@ -28,17 +28,23 @@ esac
   flock 9
   # Making the prefix takes tens of seconds; tests started meanwhile wait for it.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$loader" wineboot --init </dev/null >/dev/null 2>&1 || true
+    "$loader" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
+    # The registry files are written when the server ends.
+    wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "wine-run: could not make the Wine prefix $WINEPREFIX with $loader" >&2
       exit 2
     fi
   fi
-  # One Wine server for the run, started here with its output detached. A
-  # server that a test's program starts keeps that test's output open, and
-  # CTest would wait for it until the last Wine program of the run ends.
-  # When one is running already this exits at once.
-  wineserver -p10 </dev/null >/dev/null 2>&1 || true
+  # One Wine server for the run, and the system processes every Wine session
+  # starts (services, devices, RPC), started here with their output detached:
+  # started by a test's program they would keep that test's output open, and
+  # CTest would wait until they end. When a server is running already, the
+  # first command exits at once with status 2. None of them inherits the
+  # lock, or it would stay held as long as they run.
+  if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+    "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  fi
 ) 9>"$build/wine-prefix.lock"
 
 exec "$loader" "$@"
