@@ -8,12 +8,11 @@
 namespace {
 
 constexpr const char* kDescriptions[] = {
-    "FBX binary (*.fbx)",          "FBX ascii (*.fbx)",         "FBX encrypted (*.fbx)",
-    "Autocad DXF (*.dxf)",         "3D Studio 3DS (*.3ds)",     "Pelox OBJ (*.obj)",
-    "Biovision (*.bvh)",           "Motion Analysis (*.htr)",   "Motion Analysis (*.trc)",
-    "Acclaim ASF (*.asf)",         "Acclaim AMC (*.amc)",       "Vicon C3D (*.c3d)",
-    "Adaptive Optics AOA (*.aoa)", "Superfluo MCD (*.mcd)",     "Puppeteer VPM (*.vpm)",
-    "Wavefront MOV (*.mov)",       "Ascension BRD (*.brd)",
+    "FBX binary (*.fbx)",          "FBX ascii (*.fbx)",     "FBX encrypted (*.fbx)", "Autocad DXF (*.dxf)",
+    "3D Studio 3DS (*.3ds)",       "Pelox OBJ (*.obj)",     "Biovision (*.bvh)",     "Motion Analysis (*.htr)",
+    "Motion Analysis (*.trc)",     "Acclaim ASF (*.asf)",   "Acclaim AMC (*.amc)",   "Vicon C3D (*.c3d)",
+    "Adaptive Optics AOA (*.aoa)", "Superfluo MCD (*.mcd)", "Puppeteer VPM (*.vpm)", "Wavefront MOV (*.mov)",
+    "Ascension BRD (*.brd)",
 };
 constexpr const char* kExtensions[] = {"fbx", "fbx", "fbx", "dxf", "3ds", "obj", "bvh", "htr", "trc",
                                        "asf", "amc", "c3d", "aoa", "mcd", "vpm", "mov", "brd"};

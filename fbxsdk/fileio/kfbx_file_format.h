@@ -30,7 +30,9 @@ enum EKFbxFileFormat {
   eKFBX_FORMAT_COUNT
 };
 
-inline bool KFbxIsFbxFormat(int iFormat) { return iFormat >= eKFBX_FORMAT_FBX_BINARY && iFormat <= eKFBX_FORMAT_FBX_ENCRYPTED; }
+inline bool KFbxIsFbxFormat(int iFormat) {
+  return iFormat >= eKFBX_FORMAT_FBX_BINARY && iFormat <= eKFBX_FORMAT_FBX_ENCRYPTED;
+}
 
 // Description ("FBX binary (*.fbx)") and extension ("fbx") of a format
 // code; "" for a code outside the table.

@@ -27,16 +27,16 @@ class KFbxReader {
 
   KFbxReader(KFbxSdkManager& xManager, int iFileFormat);
   // Slot operations, in their fixed order.
-  virtual ~KFbxReader();                                     // 0
-  virtual bool FileOpen(const char* pszFileName) = 0;        // 1
-  virtual bool FileClose() = 0;                              // 2
-  virtual bool IsFileOpen() const = 0;                       // 3
+  virtual ~KFbxReader();                               // 0
+  virtual bool FileOpen(const char* pszFileName) = 0;  // 1
+  virtual bool FileClose() = 0;                        // 2
+  virtual bool IsFileOpen() const = 0;                 // 3
   // Default read options for the open file, created through the manager
   // (the caller releases them there); null on failure, which is recorded as
   // an error only when bReportFailure is set.
-  virtual KStreamOptions* GetReadOptions(bool bReportFailure) = 0;  // 4
+  virtual KStreamOptions* GetReadOptions(bool bReportFailure) = 0;           // 4
   virtual bool Read(KFbxSceneGraph& xScene, KStreamOptions* pxOptions) = 0;  // 5
-  virtual const char* GetStatusText() const { return m_xStatus.Buffer(); }  // 6
+  virtual const char* GetStatusText() const { return m_xStatus.Buffer(); }   // 6
 
   KFbxReader(const KFbxReader&) = delete;
   KFbxReader& operator=(const KFbxReader&) = delete;
