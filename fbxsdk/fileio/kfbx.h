@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "fbxsdk/core/kerror.h"
@@ -140,28 +141,32 @@ class KFbx {
   bool Open(const char* pszPath, bool bDirect, bool bCheckCRC, KFbxHeaderInfo* pxInfo);
   bool OpenFrom(std::unique_ptr<KFile> xFile, bool bStrict, bool bCheckCRC, KFbxHeaderInfo* pxInfo);
   bool ReadHeader(bool bStrict);
+  bool ReadAsciiHeader();
+  bool ReadFirstBinaryRecord();
   bool ReadHeaderExtension(KFbxHeaderInfo* pxInfo);
   void ReadHeaderInfo(int iHeaderVersion, KFbxHeaderInfo& xInfo);
   bool CheckVersion();
   bool SetUpEncryption(bool bCheckCRC);
-  void ReadSections();
-  bool ParseTopLevel(int64_t llStart);
-  bool ParseBlock(int64_t llStart, KFbxFieldList* pxParent, std::unique_ptr<KFbxFieldList>& xOut);
-  bool Fail(int iCode, const char* pszDetail = nullptr);
+  bool ReadSections();
+  bool ParseTopLevel();
+  bool Fail(int iCode, const std::string& xDetail);
+  bool Corrupted(const std::string& xWhy);
   KFile& File() const;
+  KFbxFieldList* List() const { return m_xLists.empty() ? nullptr : m_xLists.back().get(); }
 
   KErrorState m_xError;
   std::unique_ptr<KFile> m_xPlainFile;
   std::unique_ptr<KEncryptedFile> m_xEncryptedFile;
-  std::unique_ptr<KFbxFieldList> m_xList;  // current list; parents are reached from it
+  // The top level first, then one list per entered block; the last is current.
+  std::vector<std::unique_ptr<KFbxFieldList>> m_xLists;
   KString m_xPath, m_xFolder, m_xProjectName;
   int m_iVersion = 0;
   bool m_bBinary = false;
   bool m_bBigEndian = false;
   bool m_bEncrypted = false;
   bool m_bPasswordSet = false;
-  int64_t m_llBodyStart = 0;       // where the first section's top level starts
-  int64_t m_llTopLevelResume = 0;  // encrypted files: the top level after the header extension
+  int64_t m_llBodyStart = 0;  // where the first section's top level starts
+  int64_t m_llHeaderEnd = 0;  // binary: end of the header-extension record (0: none)
   std::vector<int64_t> m_xSectionStart;
   std::vector<int> m_xSectionVersion;
 };

@@ -55,8 +55,7 @@ bool KFbxSceneWalk::Run() {
     IndexNodes();
     if (!ReadTakes()) return false;
     m_xScene.RootNode()->FixOldModelInheritTypes();
-    const KString& xCurrent = m_xOptions.m_xCurrentTakeName;
-    if (!xCurrent.IsEmpty() && m_xScene.FindTakeInfo(xCurrent)) m_xScene.SelectTake(xCurrent);
+    if (!m_xCurrentTake.IsEmpty() && m_xScene.FindTakeInfo(m_xCurrentTake)) m_xScene.SelectTake(m_xCurrentTake);
     return true;
   } catch (const std::bad_alloc&) {
     return Fail(KFbxReader::eUNIDENTIFIED_ERROR, "out of memory while reading the scene");

@@ -105,6 +105,7 @@ class KFbxSceneWalk {
   std::vector<std::pair<int, int>> m_xLinks;                  // child, parent, in the order made
   std::unordered_map<std::string, KFbxNode*> m_xNodesByName;  // as FindDescendant finds them
   int m_iTakeNodes = 0;
+  KString m_xCurrentTake;  // selected after the read when the scene has it
 };
 
 // The kind of attribute a model type gives, and its variant.

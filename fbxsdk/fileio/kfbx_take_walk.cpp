@@ -166,7 +166,8 @@ bool KFbxSceneWalk::ReadTakes() {
     return true;
   }
   const bool bAll = m_xOptions.m_xTakeInfos.empty();
-  if (bAll && m_xOptions.m_xCurrentTakeName.IsEmpty()) m_xOptions.m_xCurrentTakeName = m_xFbx.FieldString("Current");
+  m_xCurrentTake = m_xOptions.m_xCurrentTakeName;
+  if (bAll && m_xCurrentTake.IsEmpty()) m_xCurrentTake = m_xFbx.FieldString("Current");
   bool bOk = true;
   for (int iTake = 0; bOk && m_xFbx.BeginField("Take"); ++iTake) {
     const KString xName = m_xFbx.NextString();
@@ -187,20 +188,23 @@ bool KFbxSceneWalk::ReadTakes() {
 // its record, and every object a take node of its name.
 bool KFbxSceneWalk::ReadTake(const KString& xName, KFbxTakeRecord& xRecord) {
   Progress(KString("Retrieving take ") + xName);
-  if (xRecord.m_xDescription.IsEmpty() && xRecord.m_xLocalTimeSpan == KTimeSpan())
-    KFbxReadTakeRecordFields(m_xFbx, xRecord);
+  // Records made here (not from the defaults) take the take's own texts.
+  const bool bFillRecord = xRecord.m_xDescription.IsEmpty() && xRecord.m_xLocalTimeSpan == KTimeSpan();
   const KString xFileName = m_xFbx.FieldString("FileName");
   std::unordered_set<KFbxNode*> xFilled;
+  if (xFileName.IsEmpty() && bFillRecord) KFbxReadTakeRecordFields(m_xFbx, xRecord);
   if (!xFileName.IsEmpty()) {
     KFbx xTakeFile;
     if (KFbxOpenTakeFile(m_xFbx, xTakeFile, xFileName, m_xOptions.m_xPassword)) {
+      if (bFillRecord) KFbxReadTakeRecordFields(xTakeFile, xRecord);
       if (!ReadTakeObjects(xTakeFile, xName, xFilled)) return false;
     } else if (!m_xFbx.IsNewFormat()) {
       const int iCode = xTakeFile.GetError().GetLastErrorID();
       return Fail(iCode <= KFbxReader::eFILE_NOT_CREATED ? iCode : KFbxReader::eFILE_NOT_OPENED,
                   KString("cannot read take file ") + xFileName + " of take " + xName);
-    } else if (!ReadTakeObjects(m_xFbx, xName, xFilled)) {
-      return false;
+    } else {
+      if (bFillRecord) KFbxReadTakeRecordFields(m_xFbx, xRecord);
+      if (!ReadTakeObjects(m_xFbx, xName, xFilled)) return false;
     }
   } else if (!ReadTakeObjects(m_xFbx, xName, xFilled)) {
     return false;
