@@ -10,6 +10,19 @@
 
 namespace Kvat {
 
+namespace {
+
+// A file the importer could not open or read is a failed load, as for a BVH
+// file: the instance keeps no skeleton and its state. A file it read that
+// holds no skeleton gives a root that is kept and draws nothing.
+std::unique_ptr<Secne::Root> loadFbxClip(const std::string& name) {
+  std::unique_ptr<Secne::FbxRoot> root(Secne::createFbxRoot(name.c_str()));
+  if (root && !root->fileRead()) root.reset();
+  return root;
+}
+
+}  // namespace
+
 int setMotionFile(CustomObjectInstance& instance, const char* fileName) {
   const std::string name = fileName ? fileName : "";
   instance.setFileName(name);
@@ -18,9 +31,7 @@ int setMotionFile(CustomObjectInstance& instance, const char* fileName) {
     instance.adoptSkeleton(std::unique_ptr<Secne::Root>(Secne::createBvhRoot(name.c_str())),
                            CustomObjectInstance::kBvhClip);
   else
-    // An FBX root without skeleton is still held: it draws nothing, silently.
-    instance.adoptSkeleton(std::unique_ptr<Secne::Root>(Secne::createFbxRoot(name.c_str())),
-                           CustomObjectInstance::kFbxClip);
+    instance.adoptSkeleton(loadFbxClip(name), CustomObjectInstance::kFbxClip);
   return 1;
 }
 

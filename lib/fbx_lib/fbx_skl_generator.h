@@ -84,6 +84,11 @@ class FbxRoot : public Root {
   std::string currentTakeName() const;
 
   Outcome outcome() const { return m_eOutcome; }
+  // False when the file could not be opened or read into the scene at all.
+  bool fileRead() const {
+    return m_eOutcome != Outcome::kNoScene && m_eOutcome != Outcome::kOpenFailed &&
+           m_eOutcome != Outcome::kImportFailed;
+  }
   // The importer's own message when opening or reading failed.
   const std::string& importMessage() const { return m_sImportMessage; }
   // FBX nodes left out because they lie deeper than kMaxFbxJointDepth.
