@@ -17,6 +17,21 @@ constexpr int kLongLine = -2;  // a line longer than kMaxAsciiLineLength
 
 constexpr size_t kChunk = 65536;
 
+// The bytes a scan stops at; every set holds the line end, so that a scan
+// keeps the line length.
+struct StopSet {
+  bool m_ab[256] = {};
+  constexpr explicit StopSet(const char* pszStops) {
+    m_ab[static_cast<unsigned char>('\n')] = true;
+    for (; *pszStops; ++pszStops) m_ab[static_cast<unsigned char>(*pszStops)] = true;
+  }
+};
+
+constexpr StopSet kBareTokenEnd(" \t\r,\"{}");
+constexpr StopSet kQuoteEnd("\"");
+constexpr StopSet kLineEnd("");
+constexpr StopSet kNestedSpecial("{}\"");
+
 // Reads the file in chunks and counts the length of the current line.
 class ChunkReader {
  public:
@@ -36,6 +51,23 @@ class ChunkReader {
   int Peek() {
     if (m_uAt == m_uCount && !Refill()) return kEnd;
     return m_xBuffer[m_uAt];
+  }
+  // Moves over the bytes before the next stop byte, appending them to pxOut
+  // when given; returns that stop byte (not consumed), kEnd or kLongLine.
+  int Scan(const StopSet& xStop, std::string* pxOut) {
+    for (;;) {
+      if (m_uAt == m_uCount && !Refill()) return kEnd;
+      const unsigned char* pStart = m_xBuffer.data() + m_uAt;
+      const unsigned char* pEnd = m_xBuffer.data() + m_uCount;
+      const unsigned char* p = pStart;
+      while (p < pEnd && !xStop.m_ab[*p]) ++p;
+      const size_t uRun = static_cast<size_t>(p - pStart);
+      if (uRun > KFbxLimits::kMaxAsciiLineLength - m_uLine) return kLongLine;
+      m_uLine += static_cast<uint32_t>(uRun);
+      if (pxOut) pxOut->append(reinterpret_cast<const char*>(pStart), uRun);
+      m_uAt += uRun;
+      if (p < pEnd) return *p;
+    }
   }
   int64_t Position() const { return m_llBase + static_cast<int64_t>(m_uAt); }
 
@@ -57,9 +89,6 @@ class ChunkReader {
 };
 
 inline bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == ','; }
-inline bool EndsBareToken(int c) {
-  return c < 0 || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == '"' || c == '{' || c == '}';
-}
 
 class AsciiParser {
  public:
@@ -92,49 +121,55 @@ class AsciiParser {
     return false;
   }
 
+  // Consumes the rest of the line, its line end included.
   bool SkipLine() {
-    for (;;) {
-      const int c = m_xReader.Get();
-      if (c == kLongLine) return Fail("line too long");
-      if (c == '\n' || c == kEnd) return true;
-    }
+    const int c = m_xReader.Scan(kLineEnd, nullptr);
+    if (c == kLongLine) return Fail("line too long");
+    if (c != kEnd) m_xReader.Get();
+    return true;
   }
 
-  // Reads a quoted string after its opening quote into m_xToken.
-  bool Quoted() {
-    m_xToken.clear();
+  // Reads a quoted string after its opening quote into pxOut (or skips it).
+  bool Quoted(std::string* pxOut) {
+    if (pxOut) pxOut->clear();
     for (;;) {
-      const int c = m_xReader.Get();
+      const int c = m_xReader.Scan(kQuoteEnd, pxOut);
       if (c == kLongLine) return Fail("line too long");
       if (c == kEnd) return Fail("string has no closing quote");
+      m_xReader.Get();
       if (c == '"') return true;
-      m_xToken.push_back(static_cast<char>(c));
+      if (pxOut) pxOut->push_back('\n');
     }
   }
 
-  // Skips a nested block after its opening brace, up to its closing brace.
+  // After a line end: a line whose first non-blank byte is ";" is a comment.
+  bool SkipCommentLines() {
+    for (;;) {
+      int c = m_xReader.Peek();
+      while (c == ' ' || c == '\t' || c == '\r') {
+        if (m_xReader.Get() == kLongLine) return Fail("line too long");
+        c = m_xReader.Peek();
+      }
+      if (c != ';') return true;
+      if (!SkipLine()) return false;
+    }
+  }
+
+  // Skips a nested block after its opening brace, up to its closing brace;
+  // nesting is counted, never recursed into.
   bool SkipBlock() {
     uint64_t ullDepth = 1;
-    bool bLineStart = false;
     for (;;) {
-      const int c = m_xReader.Get();
+      const int c = m_xReader.Scan(kNestedSpecial, nullptr);
       if (c == kLongLine) return Fail("line too long");
       if (c == kEnd) return Fail("block has no closing brace");
-      if (c == '\n') {
-        bLineStart = true;
-        continue;
-      }
-      if (c == ';' && bLineStart) {
-        if (!SkipLine()) return false;
-        continue;
-      }
-      if (c != ' ' && c != '\t' && c != '\r') bLineStart = false;
-      if (c == '"' && !Quoted()) return false;
+      m_xReader.Get();
+      if (c == '\n' && !SkipCommentLines()) return false;
+      if (c == '"' && !Quoted(nullptr)) return false;
       if (c == '{') ++ullDepth;
       if (c == '}' && --ullDepth == 0) return true;
     }
   }
-
   bool AddValue(bool bQuoted) {
     KFbxFieldList::Occurrence* pxOccurrence = m_xList.LastOccurrence();
     if (!pxOccurrence) return true;  // values before the first name are not part of any field
@@ -172,7 +207,7 @@ class AsciiParser {
 
   bool Token(int c) {
     if (c == '"') {
-      return Quoted() && AddValue(true);
+      return Quoted(&m_xToken) && AddValue(true);
     }
     if (c == '{') {
       KFbxFieldList::Occurrence* pxOccurrence = m_xList.LastOccurrence();
@@ -183,11 +218,7 @@ class AsciiParser {
       return SkipBlock();
     }
     m_xToken.assign(1, static_cast<char>(c));
-    while (!EndsBareToken(m_xReader.Peek())) {
-      const int d = m_xReader.Get();
-      if (d == kLongLine) return Fail("line too long");
-      m_xToken.push_back(static_cast<char>(d));
-    }
+    if (m_xReader.Scan(kBareTokenEnd, &m_xToken) == kLongLine) return Fail("line too long");
     if (m_xToken.back() != ':') return AddValue(false);
     if (m_xToken.size() == 1) return DetachedColon();
     return AddName(m_xToken.data(), m_xToken.size() - 1);

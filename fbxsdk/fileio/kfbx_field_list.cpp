@@ -47,15 +47,3 @@ void KFbxFieldList::RewindAll() {
   for (Field& xField : m_xFields) xField.m_uNextUnread = xField.m_uFirst;
   m_uCurrent = m_uCurrentField = kNone;
 }
-
-uint32_t KFbxFieldList::PeekValue() const {
-  const Occurrence* pxOccurrence = Current();
-  if (!pxOccurrence || m_uCursor >= pxOccurrence->m_uValueCount) return kNone;
-  return pxOccurrence->m_uFirstValue + m_uCursor;
-}
-
-uint32_t KFbxFieldList::TakeValue() {
-  const uint32_t uValue = PeekValue();
-  if (uValue != kNone) ++m_uCursor;
-  return uValue;
-}

@@ -76,8 +76,16 @@ class KFbxFieldList {
   const Field* Find(const char* pszName) const;
   // Index into the value tables of the next value of the current
   // occurrence, or kNone; Take also moves the cursor past it.
-  uint32_t PeekValue() const;
-  uint32_t TakeValue();
+  uint32_t PeekValue() const {
+    const Occurrence* pxOccurrence = Current();
+    if (!pxOccurrence || m_uCursor >= pxOccurrence->m_uValueCount) return kNone;
+    return pxOccurrence->m_uFirstValue + m_uCursor;
+  }
+  uint32_t TakeValue() {
+    const uint32_t uValue = PeekValue();
+    if (uValue != kNone) ++m_uCursor;
+    return uValue;
+  }
   int ValueCount() const { return Current() ? static_cast<int>(Current()->m_uValueCount) : 0; }
   int RemainingValues() const { return Current() ? static_cast<int>(Current()->m_uValueCount - m_uCursor) : 0; }
 

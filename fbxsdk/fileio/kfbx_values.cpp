@@ -38,15 +38,31 @@ KString DecodeString(const uint8_t* pPayload, bool bBigEndian) {
   return KString(pText, uLength);
 }
 
+// 'I' for [sign] digits, 'D' for a decimal number with a fraction or an
+// exponent, 'C' for one character, 'S' for anything else.
 char ClassifyToken(const char* pszToken, uint32_t uLength, bool bQuoted) {
-  if (uLength == 1) return bQuoted || !std::isdigit(static_cast<unsigned char>(pszToken[0])) ? 'C' : 'I';
+  const auto IsDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (uLength == 1) return bQuoted || !IsDigit(pszToken[0]) ? 'C' : 'I';
   if (bQuoted || uLength == 0) return 'S';
   const char* p = pszToken + (pszToken[0] == '-' || pszToken[0] == '+');
-  if (*p && std::strspn(p, "0123456789") == std::strlen(p)) return 'I';
-  if (std::strpbrk(pszToken, "0123456789") == nullptr) return 'S';
-  char* pEnd = nullptr;
-  std::strtod(pszToken, &pEnd);
-  return pEnd == pszToken + uLength ? 'D' : 'S';
+  const char* pEnd = pszToken + uLength;
+  const char* pDigits = p;
+  while (p < pEnd && IsDigit(*p)) ++p;
+  bool bDigits = p > pDigits;
+  if (p == pEnd) return bDigits ? 'I' : 'S';
+  if (*p == '.') {
+    const char* pFraction = ++p;
+    while (p < pEnd && IsDigit(*p)) ++p;
+    bDigits = bDigits || p > pFraction;
+  }
+  if (!bDigits) return 'S';
+  if (p < pEnd && (*p == 'e' || *p == 'E')) {
+    p += (p + 1 < pEnd && (p[1] == '-' || p[1] == '+')) ? 2 : 1;
+    const char* pExponent = p;
+    while (p < pEnd && IsDigit(*p)) ++p;
+    if (p == pExponent) return 'S';
+  }
+  return p == pEnd ? 'D' : 'S';
 }
 
 }  // namespace

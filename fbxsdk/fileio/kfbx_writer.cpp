@@ -139,7 +139,9 @@ std::string WriteBinary(const std::vector<KFbxWriteSection>& xSections, const KF
   size_t uPlainEnd = 0;
   for (size_t i = 0; i < xSections.size(); ++i) {
     const size_t uStart = xOut.size();
-    const KFbxWriteSection xSection = xOptions.m_bEncrypted ? MarkEncrypted(xSections[i]) : xSections[i];
+    KFbxWriteSection xMarked;
+    if (xOptions.m_bEncrypted) xMarked = MarkEncrypted(xSections[i]);
+    const KFbxWriteSection& xSection = xOptions.m_bEncrypted ? xMarked : xSections[i];
     for (const KFbxWriteField& xField : xSection) {
       if (!xWriter.Record(xField, xError)) return {};
       if (!uPlainEnd) uPlainEnd = xOut.size();
