@@ -1,5 +1,6 @@
 #include "convert_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -24,25 +25,39 @@ int failure(const std::string& message) {
 }
 
 // Where the clip is sampled: every BVH sample, or every key time of an FBX
-// clip's current take (its start alone when it has no keys). False past the
-// limit.
-bool sampleTimes(const LoadedClip& clip, std::vector<double>& times) {
+// clip's current take (its start alone when it has no keys). False when
+// that makes more than kMaxConvertKeys keys for the joints.
+bool sampleTimes(const LoadedClip& clip, std::size_t joints, std::vector<double>& times) {
+  const std::size_t maxSamples = kMaxConvertKeys / (9 * std::max<std::size_t>(joints, 1));
   times.clear();
   if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
     bool truncated = false;
-    times = fbxKeyTimes(*fbx, kMaxConvertSamples + 1, truncated);
+    times = fbxKeyTimes(*fbx, maxSamples + 1, truncated);
     if (times.empty()) {
       double start = 0, stop = 0;
       times.push_back(fbxTakeSpan(*fbx, start, stop) ? start : 0.0);
     }
-    return times.size() <= kMaxConvertSamples;
+    return times.size() <= maxSamples;
   }
   const double interval = Kvat::Motion::FxPlot::kSamplingInterval;
   const double samples = std::round(clipLength(*clip.root) / interval) + 1;
-  if (samples > static_cast<double>(kMaxConvertSamples)) return false;
+  if (samples > static_cast<double>(maxSamples)) return false;
   for (std::size_t k = 0; k < static_cast<std::size_t>(samples); ++k)
     times.push_back(static_cast<double>(k) * interval);
   return true;
+}
+
+// Every node below the top node.
+std::size_t jointCount(Kvat::Secne::Node* top) {
+  std::size_t count = 0;
+  std::vector<Kvat::Secne::Node*> pending(top->children().begin(), top->children().end());
+  while (!pending.empty()) {
+    Kvat::Secne::Node* node = pending.back();
+    pending.pop_back();
+    ++count;
+    pending.insert(pending.end(), node->children().begin(), node->children().end());
+  }
+  return count;
 }
 
 double framesPerSecond(const std::vector<double>& times) {
@@ -68,9 +83,9 @@ int runConvert(const ConvertRequest& request) {
   if (clip.root->top()->children().size() != 1)
     return failure("cannot convert '" + request.clip + "': its skeleton does not have exactly one first joint");
   std::vector<double> times;
-  if (!sampleTimes(clip, times))
-    return failure("cannot convert '" + request.clip + "': more than " + std::to_string(kMaxConvertSamples) +
-                   " samples");
+  if (!sampleTimes(clip, jointCount(clip.root->top()), times))
+    return failure("cannot convert '" + request.clip + "': its joints and samples make more than " +
+                   std::to_string(kMaxConvertKeys) + " keys");
 
   const ClipSamples source = sampleClip(*clip.root, times);
   FbxClipLayout layout;

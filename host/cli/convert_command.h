@@ -16,9 +16,10 @@ struct ConvertRequest {
   bool verbose = false;
 };
 
-// The most samples a conversion writes: nine keys per joint per sample are
-// held in memory before the file is written (an hour at 30 per second).
-constexpr std::size_t kMaxConvertSamples = 108000;
+// The most keys a conversion writes (nine per joint per sample): the writer
+// holds every key as fields, about 250 bytes each, before the file is
+// written. Four million is a 60-joint clip of four minutes at 30 per second.
+constexpr std::size_t kMaxConvertKeys = 4000000;
 // The round trip must pose within this fraction of the skeleton's size.
 constexpr double kRoundTripTolerance = 1e-5;
 

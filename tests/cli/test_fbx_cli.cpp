@@ -161,6 +161,22 @@ TEST(CliConvert, ErrorsNameTheFileAndTheReason) {
   }
 }
 
+// Two joints make 18 keys per sample: 222222 samples reach the key limit,
+// one more is refused before anything is sampled or written.
+TEST(CliConvert, RefusesMoreKeysThanTheLimit) {
+  std::string text =
+      "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
+      "End Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: 222223\nFrame Time: 0.0333\n";
+  for (int i = 0; i < 222223; ++i) text += "0 0 0\n";
+  const std::string clip = clitest::writeTemp("long.bvh", text);
+  const std::string out = boneplay_test::TempPath("long.fbx");
+  const auto r = boneplay("convert '" + clip + "' -o '" + out + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("'" + clip + "': its joints and samples make more than 4000000 keys"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
 // The bundled FBX sample is the bundled BVH walk, converted.
 TEST(CliConvert, BundledSamplesAgree) {
   const std::string dir = std::string(BONEPLAY_SOURCE_DIR) + "/samples/";
