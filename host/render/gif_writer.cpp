@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "time_text.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -15,16 +16,44 @@ namespace Render {
 
 namespace {
 
-// 16 grid levels x 16 line levels: every mix of the two layers has an entry.
-constexpr int kLevels = 16;
+// 16 line levels x 15 grid levels: every mix of the two layers has an entry;
+// the one after them is the text's colour, which covers whatever is below.
+constexpr int kLineLevels = 16, kGridLevels = 15;
+constexpr int kTextIndex = kLineLevels * kGridLevels;
 
-int level(uint8_t coverage) { return (coverage * (kLevels - 1) + 127) / 255; }
+int level(int coverage, int levels) { return (coverage * (levels - 1) + 127) / 255; }
 
 uint8_t mix(double background, double grid, double line, int g, int l) {
-  const double base = background + (grid - background) * g / (kLevels - 1.0);
-  const double v = base + (line - base) * l / (kLevels - 1.0);
+  const double base = background + (grid - background) * g / (kGridLevels - 1.0);
+  const double v = base + (line - base) * l / (kLineLevels - 1.0);
   return static_cast<uint8_t>(std::lround(std::min(1.0, std::max(0.0, v)) * 255));
 }
+
+uint8_t byte(double v) { return static_cast<uint8_t>(std::lround(std::min(1.0, std::max(0.0, v)) * 255)); }
+
+// Palette indexes for a whole frame, by table: the part each layer's
+// coverage contributes.
+class Indexer {
+ public:
+  Indexer() {
+    for (int c = 0; c < 256; ++c) {
+      m_aLine[c] = static_cast<uint8_t>(level(c, kLineLevels) * kGridLevels);
+      m_aGrid[c] = static_cast<uint8_t>(level(c, kGridLevels));
+    }
+  }
+  void operator()(const Canvas& canvas, std::vector<GifPixelType>& out) const {
+    const int w = canvas.width();
+    for (int y = 0; y < canvas.height(); ++y) {
+      const uint8_t *line = canvas.row(Layer::Line, y), *grid = canvas.row(Layer::Grid, y);
+      const uint8_t* text = canvas.row(Layer::Text, y);
+      GifPixelType* o = &out[static_cast<std::size_t>(y) * w];
+      for (int x = 0; x < w; ++x) o[x] = text[x] > 127 ? kTextIndex : m_aLine[line[x]] + m_aGrid[grid[x]];
+    }
+  }
+
+ private:
+  uint8_t m_aLine[256], m_aGrid[256];
+};
 
 struct GifCloser {
   void operator()(GifFileType* gif) const {
@@ -52,13 +81,14 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
 
   std::unique_ptr<ColorMapObject, MapFree> map(GifMakeMapObject(256, nullptr));
   if (!map) return "out of memory";
-  for (int l = 0; l < kLevels; ++l)
-    for (int g = 0; g < kLevels; ++g) {
-      GifColorType& c = map->Colors[l * kLevels + g];
+  for (int l = 0; l < kLineLevels; ++l)
+    for (int g = 0; g < kGridLevels; ++g) {
+      GifColorType& c = map->Colors[l * kGridLevels + g];
       c.Red = mix(st.background.r, st.grid.r, line.r, g, l);
       c.Green = mix(st.background.g, st.grid.g, line.g, g, l);
       c.Blue = mix(st.background.b, st.grid.b, line.b, g, l);
     }
+  map->Colors[kTextIndex] = {byte(st.text.r), byte(st.text.g), byte(st.text.b)};
 
   // Opened here rather than by the GIF library so the file gets the usual
   // permissions (the library would make it private to its owner).
@@ -82,16 +112,16 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
       EGifPutExtensionTrailer(gif.get()) == GIF_ERROR)
     return gifError(gif->Error);
 
-  const Projection projection(options.view, animation, w, h);
+  Projection projection(options.view, animation, w, h, options.follow);
   Canvas canvas(w, h);
+  const Indexer indexer;
   std::vector<GifPixelType> previous, current(static_cast<std::size_t>(w) * h);
   const double fps = animation.fps > 0 ? animation.fps : 30;
   for (std::size_t k = 0; k < animation.frames.size(); ++k) {
+    projection.track(animation.frames[k]);
     drawFrame(canvas, projection, animation.frames[k], st);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        current[static_cast<std::size_t>(y) * w + x] = static_cast<GifPixelType>(
-            level(canvas.coverage(Layer::Line, x, y)) * kLevels + level(canvas.coverage(Layer::Grid, x, y)));
+    if (options.stamp) drawStamp(canvas, animation.frames[k].time);
+    indexer(canvas, current);
     // After the first frame only the box that changed is written; the rest
     // of the picture stays from the frame before.
     int x0 = 0, y0 = 0, x1 = w - 1, y1 = h - 1;
