@@ -14,11 +14,44 @@ void Canvas::clear() {
   for (auto& layer : m_vCover) std::fill(layer.begin(), layer.end(), 0);
 }
 
+namespace {
+
+// Cuts the segment to the box, moving an outside end along the line onto the
+// side it is beyond until both are in; false when nothing is left. Far-off
+// ends come in close, so the pixel arithmetic cannot overflow.
+bool clipToBox(Point2& a, Point2& b, double left, double top, double right, double bottom) {
+  enum { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8 };
+  auto code = [&](const Point2& p) {
+    return (p.x < left ? kLeft : p.x > right ? kRight : 0) | (p.y < top ? kTop : p.y > bottom ? kBottom : 0);
+  };
+  for (int moves = 0; moves < 8; ++moves) {  // each end crosses at most two sides, then stays in
+    const int ca = code(a), cb = code(b);
+    if (!(ca | cb)) return true;
+    if (ca & cb) return false;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    if (!std::isfinite(dx) || !std::isfinite(dy)) return false;
+    const int c = ca ? ca : cb;
+    Point2& p = ca ? a : b;
+    if (c & kLeft)
+      p = {left, p.y + (left - p.x) * (dy / dx)};
+    else if (c & kRight)
+      p = {right, p.y + (right - p.x) * (dy / dx)};
+    else if (c & kTop)
+      p = {p.x + (top - p.y) * (dx / dy), top};
+    else
+      p = {p.x + (bottom - p.y) * (dx / dy), bottom};
+  }
+  return false;
+}
+
+}  // namespace
+
 void Canvas::line(Layer layer, Point2 a, Point2 b, double widthPx) {
   if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) return;
   const double half = std::max(0.5, widthPx / 2.0);
   // Coverage falls from 1 to 0 over the pixel beyond the solid core.
   const double reach = half + 0.5;
+  if (!clipToBox(a, b, -reach - 1, -reach - 1, m_iWidth + reach + 1, m_iHeight + reach + 1)) return;
   const int y0 = std::max(0, static_cast<int>(std::floor(std::min(a.y, b.y) - reach)));
   const int y1 = std::min(m_iHeight - 1, static_cast<int>(std::ceil(std::max(a.y, b.y) + reach)));
   const double dx = b.x - a.x, dy = b.y - a.y;

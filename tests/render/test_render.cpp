@@ -163,12 +163,24 @@ TEST(Canvas, LinesCoverExactlyTheirPixels) {
       EXPECT_EQ(wrong, 0) << l.a.x << "," << l.a.y << " to " << l.b.x << "," << l.b.y << " width " << width;
       EXPECT_EQ(c.coverage(Layer::Grid, 20, 15), 0);
     }
-  Canvas c(20, 10);
-  c.line(Layer::Line, {NAN, 0}, {5, 5}, 2);  // ignored, not drawn across the picture
-  int any = 0;
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 20; ++x) any += c.coverage(Layer::Line, x, y);
-  EXPECT_EQ(any, 0);
+  // Ends far outside: a line across the picture, or none when even its
+  // length is beyond the numbers (and one that is not a number at all).
+  struct Far {
+    Point2 a, b;
+    int covered;
+  };
+  const Far far[] = {{{-1e300, 5.5}, {1e300, 5.5}, 20 * 3},
+                     {{-1.7e308, 1}, {1.7e308, 1}, 0},
+                     {{NAN, 0}, {5, 5}, 0},
+                     {{1e300, -1e300}, {1e300, 1e300}, 0}};
+  for (const Far& f : far) {
+    Canvas c(20, 10);
+    c.line(Layer::Line, f.a, f.b, 2);
+    int covered = 0;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x) covered += c.coverage(Layer::Line, x, y) > 0;
+    EXPECT_EQ(covered, f.covered) << f.a.x << " to " << f.b.x;
+  }
 }
 
 struct GifInfo {
