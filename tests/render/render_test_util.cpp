@@ -1,39 +1,19 @@
 #include "render_test_util.h"
 
 #include <png.h>
-#include <stdlib.h>
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "test_tmpdir.h"
 
 namespace rendertest {
 
 using namespace Boneplay::Render;
 
-namespace {
-
-struct Folder {
-  std::string path;
-  Folder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/boneplay_render_XXXXXX";
-    if (mkdtemp(&pattern[0])) path = pattern;
-  }
-  ~Folder() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-};
-
-}  // namespace
-
-std::string tempPath(const std::string& name) {
-  static Folder folder;
-  return folder.path + "/" + name;
-}
+std::string tempPath(const std::string& name) { return boneplay_test::TempPath(name); }
 
 Animation walker(std::size_t frames, double fps) {
   Animation a;

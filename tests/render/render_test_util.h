@@ -10,8 +10,7 @@
 
 namespace rendertest {
 
-// A file name inside this process's own fresh temporary folder (under
-// TMPDIR), which is removed with everything in it when the process ends.
+// A file name inside this process's own temporary folder.
 std::string tempPath(const std::string& name);
 
 // A stick figure walking along +z, two metres tall, arms swinging; its first
