@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -231,4 +232,22 @@ TEST(FbxSkeletonChecks, ReportNameSourceAndLineAndGoOn) {
   EXPECT_TRUE(Kvat::Secne::fbxSklCheck(true, "never", 1));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Assertion failed: pxImporter, file lib\\fbx_lib/fbx_skl_generator, line 148\n");
+}
+
+TEST(FbxLoad, OtherNamesReachTheFbxReaderAndComeBackWithoutSkeleton) {
+  // A BVH clip under a name that is not exactly ".bvh": the importer opens
+  // its reader at the import, and the FBX reader looks for "walk.BVH.fbx",
+  // which is not there.
+  const std::string path = boneplay_test::TempPath("walk.BVH");
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\n}\nMOTION\nFrames: 0\nFrame Time: 0.1\n", file);
+  std::fclose(file);
+  std::unique_ptr<FbxRoot> root(Kvat::Secne::createFbxRoot(path.c_str()));
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->outcome(), FbxRoot::Outcome::kImportFailed);
+  EXPECT_FALSE(root->fileRead());
+  EXPECT_NE(root->importMessage().find("walk.BVH.fbx"), std::string::npos) << root->importMessage();
+  EXPECT_TRUE(root->top()->children().empty());
+  EXPECT_TRUE(root->takeNames().empty());
 }
