@@ -14,7 +14,7 @@
 #include <string>
 
 #include "fbxsdk/fileio/kfcurve_io.h"
-#include "fileio_test_util.h"
+#include "kfbx_walk.h"
 
 namespace {
 
