@@ -77,9 +77,13 @@ class KFbxSdkManager {
   template <class T, class... Args>
   T* CreateObject(EObjectList eList, Args&&... xArgs) {
     try {
-      m_axLists[eList].reserve(m_axLists[eList].size() + 1);
+      // Room for the entry before the object exists, so that recording it
+      // cannot fail; grown geometrically, as one slot at a time would copy
+      // the whole list on every creation.
+      std::vector<KFbxObject*>& xList = m_axLists[eList];
+      if (xList.size() == xList.capacity()) xList.reserve(xList.size() < 16 ? 16 : xList.size() * 2);
       T* pxObject = new T(std::forward<Args>(xArgs)...);
-      m_axLists[eList].push_back(pxObject);
+      xList.push_back(pxObject);
       return pxObject;
     } catch (const std::bad_alloc&) {
       return nullptr;  // no memory for the object or its parts
