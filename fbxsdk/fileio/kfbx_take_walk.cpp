@@ -88,13 +88,11 @@ KFCurveNode& ChannelChild(KFCurveNode& xParent, const KString& xName) {
 // layer.
 void ReadChannelHead(KFbx& xFbx, KFCurveNode& xNode) {
   xFbx.FieldString("UserName");
+  // Read straight into the node's curve (a "Default" take node's curve
+  // passes its default value on to its property).
   if (xFbx.BeginField("Default")) {
-    KFCurve xRead;
-    if (KFCurveRetrieve(xFbx, xRead, true)) {
-      KFCurve* pxCurve = xNode.FCurveGet() ? xNode.FCurveGet() : xNode.FCurveCreate();
-      *pxCurve = xRead;
-      pxCurve->SetValue(xRead.GetValue());  // tells a "Default" take's property
-    }
+    KFCurve* pxCurve = xNode.FCurveGet() ? xNode.FCurveGet() : xNode.FCurveCreate();
+    KFCurveRetrieve(xFbx, *pxCurve, true);
     xFbx.EndField();
   }
   xFbx.FieldInt("LayerID");
