@@ -64,9 +64,8 @@ std::string MakeFile(bool bBinary) {
     BuildScene(xManager, *pxScene);
     KFbxWriteOptions xOptions;
     xOptions.m_bBinary = bBinary;
-    _exit(KFbxWriteFile(xPath.c_str(), {KFbxSceneToFields(*pxScene, KFbxSceneFieldsOptions()).m_xMain}, xOptions)
-              ? 0
-              : 1);
+    _exit(KFbxWriteFile(xPath.c_str(), {KFbxSceneToFields(*pxScene, KFbxSceneFieldsOptions()).m_xMain}, xOptions) ? 0
+                                                                                                                  : 1);
   }
   int iStatus = 1;
   if (iChild > 0) waitpid(iChild, &iStatus, 0);

@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const SceneForm axForms[] = {
-      {"ascii61", 6100, false, false, 6100, false, false},  {"binary61", 6100, true, false, 6100, true, false},
-      {"big61", 6100, true, true, 6100, false, false},      {"ascii50", 5000, false, false, 5000, false, false},
+      {"ascii61", 6100, false, false, 6100, false, false}, {"binary61", 6100, true, false, 6100, true, false},
+      {"big61", 6100, true, true, 6100, false, false},     {"ascii50", 5000, false, false, 5000, false, false},
       {"binary50", 5000, true, false, 3000, false, false},
   };
   KFbxSdkManager xManager;
