@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "fbxsdk/fileio/kfbx_importer.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "fbxsdk/scene/kfbx_scene_info.h"
@@ -197,3 +198,7 @@ bool KFbxSdkManager::DestroySceneInfo(KFbxSceneInfo* pxInfo) {
   if (!Holds(eLIST_SCENE_INFO, pxInfo)) return NotFound();
   return DeleteRecorded(eLIST_SCENE_INFO, pxInfo);
 }
+
+KFbxImporter* KFbxSdkManager::CreateImporter() { return CreateObject<KFbxImporter>(eLIST_IMPORTER, *this); }
+
+bool KFbxSdkManager::DestroyImporter(KFbxImporter* pxImporter) { return DestroyObject(eLIST_IMPORTER, pxImporter); }

@@ -8,6 +8,7 @@
 #include "fbxsdk/core/kerror.h"
 #include "fbxsdk/scene/kfbx_object.h"
 
+class KFbxImporter;
 class KFbxMarker;
 class KFbxMesh;
 class KFbxNode;
@@ -68,6 +69,11 @@ class KFbxSdkManager {
   KFbxMesh* CreateMesh(const char* pszName);
   // Takes the attribute off its node first.
   bool DestroyNodeAttribute(KFbxNodeAttribute* pxAttribute);
+
+  // A new importer; null when it cannot be made. Destroying it deletes its
+  // reader and whatever it kept.
+  KFbxImporter* CreateImporter();
+  bool DestroyImporter(KFbxImporter* pxImporter);
 
   KFbxSceneInfo* CreateSceneInfo(const char* pszName = "SceneInfo");
   bool DestroySceneInfo(KFbxSceneInfo* pxInfo);
