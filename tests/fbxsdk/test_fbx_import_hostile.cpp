@@ -38,7 +38,8 @@ F Key(std::vector<V> xValues) { return F("Key", std::move(xValues)); }
 
 // A channel "X" whose curve holds the given key fields.
 F CurveChannel(const char* pszName, std::vector<F> xCurve) {
-  return Field("Channel", {V::String(pszName)}, {Field("Default", {V::Double(0)}, std::move(xCurve))});
+  xCurve.insert(xCurve.begin(), F("Default", {V::Double(0)}));
+  return Field("Channel", {V::String(pszName)}, std::move(xCurve));
 }
 
 // The "Transform" / "T" / "X" channel tree with one keyed curve.
