@@ -5,11 +5,12 @@
 
 #include <fstream>
 
+#include "test_tmpdir.h"
+
 namespace bvhtest {
 
 std::string writeTemp(const std::string& name, const std::string& content) {
-  // Tests run in parallel processes: keep each one's files apart.
-  const std::string path = ::testing::TempDir() + "boneplay_" + std::to_string(getpid()) + "_" + name;
+  const std::string path = boneplay_test::TempPath(name);
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f << content;
   return path;

@@ -9,6 +9,7 @@
 #include "attribute_bvh.h"
 #include "bvh_root.h"
 #include "bvh_test_util.h"
+#include "test_tmpdir.h"
 
 using Kvat::Secne::AttributeBvh;
 using Kvat::Secne::BvhRoot;
@@ -248,7 +249,7 @@ TEST(BvhLoad, FailureCases) {
 
 TEST(BvhLoad, FolderGivesABareSkeleton) {
   Loaded l;
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = boneplay_test::TempFolder();
   l.output = bvhtest::capture([&] { l.root.reset(Kvat::Secne::createBvhRoot(dir.c_str())); });
   if (!l.root) GTEST_SKIP() << "folders cannot be opened as files here";
   EXPECT_EQ(shape(l.root->top()), "Root(Root)");

@@ -6,6 +6,7 @@
 
 #include "bvh_test_util.h"
 #include "bvh_tokens.h"
+#include "test_tmpdir.h"
 
 using Kvat::Bvh::Token;
 using Kvat::Bvh::TokenStream;
@@ -167,7 +168,7 @@ TEST(BvhScanner, LongTokensGrowTheBuffer) {
 
 TEST(BvhScanner, FailedReadEndsTheScanOnly) {
   // A folder opens for reading on this platform but every read fails.
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = boneplay_test::TempFolder();
   const bvhtest::Output o = bvhtest::capture([&] {
     std::FILE* f = std::fopen(dir.c_str(), "r");
     if (!f) return;

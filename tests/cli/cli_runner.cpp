@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "test_tmpdir.h"
+
 namespace clitest {
 
 namespace {
@@ -20,9 +22,7 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 // Tests run in parallel processes: keep each one's files apart.
-std::string tempPath(const std::string& name) {
-  return ::testing::TempDir() + "boneplay_cli_" + std::to_string(getpid()) + "_" + name;
-}
+std::string tempPath(const std::string& name) { return boneplay_test::TempPath(name); }
 
 Run boneplay(const std::string& args) {
   const std::string out = tempPath("out.txt");

@@ -19,11 +19,16 @@ TEST(CleanItemName, StripsAParenthesisedSuffix) {
     const char* cleaned;
   };
   const Case cases[] = {
-      {"Spine1 (2)", "Spine1"}, {"R_Arm(3)", "R_Arm"}, {"Left Arm(3)", "Left Ar"},  // any blank left makes the last
-                                                                                    // character go
-      {"Head (x", "Head (x"},  // no closing parenthesis: left whole
-      {"a)b(c", "a)b(c"},      // the ")" must follow the "("
-      {"Neck (1) (2)", "Neck"}, {"(2)", ""},           {"Plain", "Plain"},         {"", ""},
+      {"Spine1 (2)", "Spine1"},
+      {"R_Arm(3)", "R_Arm"},
+      {"Left Arm(3)", "Left Ar"},  // any blank left makes the last
+                                   // character go
+      {"Head (x", "Head (x"},      // no closing parenthesis: left whole
+      {"a)b(c", "a)b(c"},          // the ")" must follow the "("
+      {"Neck (1) (2)", "Neck"},
+      {"(2)", ""},
+      {"Plain", "Plain"},
+      {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(lw_skl_generator::cleanItemName(c.text), c.cleaned) << c.text;
 }

@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include "test_tmpdir.h"
+
 using Boneplay::Host::DrawRecorder;
 
 ModuleTest::ModuleTest() {
@@ -64,7 +66,7 @@ std::vector<DrawRecorder::Line> ModuleTest::drawNow() {
 }
 
 std::string ModuleTest::writeClip(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + "boneplay_module_" + std::to_string(getpid()) + "_" + name;
+  const std::string path = boneplay_test::TempPath(name);
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }

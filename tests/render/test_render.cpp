@@ -11,15 +11,14 @@
 
 #include "canvas.h"
 #include "projection.h"
+#include "test_tmpdir.h"
 #include "writers.h"
 
 using namespace Boneplay::Render;
 
 namespace {
 
-std::string temp(const std::string& name) {
-  return ::testing::TempDir() + "boneplay_render_" + std::to_string(getpid()) + "_" + name;
-}
+std::string temp(const std::string& name) { return boneplay_test::TempPath(name); }
 
 // A stick figure walking along +z, two metres tall, arms swinging.
 Animation walker(std::size_t frames, double fps = 10) {
