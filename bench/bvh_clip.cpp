@@ -38,7 +38,8 @@ int write(int argc, char** argv) {
 int load(char** argv) {
   const long before = peakKilobytes();
   const auto start = std::chrono::steady_clock::now();
-  std::unique_ptr<Kvat::Secne::BvhRoot> root(Kvat::Secne::createBvhRoot(argv[2]));
+  Kvat::Bvh::CollectedDiagnostics diagnostics;  // the motion list dump, kept off the terminal
+  std::unique_ptr<Kvat::Secne::BvhRoot> root(Kvat::Secne::createBvhRoot(argv[2], diagnostics));
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!root) {
     std::fprintf(stderr, "bvh_clip: cannot open '%s'\n", argv[2]);
