@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
   rnd->add_option("--view", render.view, "front, side, top or three-quarter (default three-quarter)");
   rnd->add_option("--size", render.size, "Picture size WIDTHxHEIGHT (default 640x480)");
   rnd->add_option("--at", render.at, "Draw one frame at this time (PNG, SVG)")->check(kFinite);
+  rnd->add_flag("--follow", render.follow, "Keep the skeleton's first joint in the middle of the picture");
+  rnd->add_flag("--stamp", render.stamp, "Write each frame's time in its top-left corner (GIF, PNG, SVG)");
   rnd->add_flag("--no-clip", render.noClip, "Load no clip: show the skeleton the module builds from the scene's rig");
   rnd->add_option("--module", render.module, "The module file (default boneplay.so next to this program)");
 

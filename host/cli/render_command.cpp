@@ -100,6 +100,8 @@ int runRender(const RenderRequest& request) {
   const std::optional<Render::View> view = Render::parseView(request.view);
   if (!view) return usage("--view is one of front, side, top, three-quarter, not '" + request.view + "'");
   options.view = *view;
+  options.follow = request.follow;
+  options.stamp = request.stamp;
   Render::Format format;
   if (!Render::formatFromPath(request.output, format))
     return usage("the output '" + request.output + "' must end in .gif, .png, .svg or .html");
