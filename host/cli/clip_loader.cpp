@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "bvh_root.h"
 
@@ -35,9 +36,10 @@ LoadedClip loadClip(const std::string& path) {
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
   if (extensionOf(path) == "bvh") {
     clip.kind = "bvh";
-    ReaderOutputCapture capture;
-    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str()));
-    clip.diagnostics = capture.finish();
+    Kvat::Bvh::CollectedDiagnostics diagnostics;
+    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str(), diagnostics));
+    clip.diagnostics.out = std::move(diagnostics.out);
+    clip.diagnostics.err = std::move(diagnostics.err);
   } else {
     clip.kind = "fbx";
     clip.error = "cannot read '" + path + "': FBX and other formats are not read yet (only .bvh clips)";
