@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "fbxsdk/fileio/kfcurve_io.h"
-#include "fileio_test_util.h"
+#include "kfbx_walk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KFbx xFbx;

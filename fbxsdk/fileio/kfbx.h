@@ -82,14 +82,17 @@ class KFbx {
   const char* GetFolder() const { return m_xFolder; }
   const char* GetProjectName() const { return m_xProjectName; }
 
-  // Section table: start offset and version of each section.
+  // Section table: start offset and version of each section of a binary
+  // file: the first section, then the others as their footers are found
+  // from the end of the file backwards. An ASCII file has one section.
   int GetSectionCount() const { return static_cast<int>(m_xSectionStart.size()); }
   int64_t GetSectionStart(int i) const;
   int GetSectionVersion(int i) const;
 
   // Encrypted files: checks the password and, when it is right, reads the
   // first section's top level (until then only the header extension is
-  // there). False for a wrong password or a file that is not encrypted.
+  // there). False for a file that is not encrypted, and for a wrong
+  // password (code eINVALID_DATA, "Wrong password for <path>").
   bool SetPassword(const char* pszPassword);
   bool IsPasswordSet() const { return m_bPasswordSet; }
 

@@ -21,7 +21,7 @@ struct KFbxLimits {
   static constexpr uint32_t kMaxFieldsPerBlock = 1000000;
   // One binary string or raw value: larger payloads only come from broken
   // or hostile files, and a string read copies its payload.
-  static constexpr uint32_t kMaxValueLength = 64u << 20;
+  static constexpr uint32_t kMaxValueLength = 16u << 20;
   // One ASCII line (also bounds an ASCII value): writers break long value
   // lists into lines, so a longer line is broken or hostile.
   static constexpr uint32_t kMaxAsciiLineLength = 16u << 20;

@@ -67,7 +67,7 @@ KFbxWriteField ChannelField(const KFCurveNode& xNode) {
   KFbxWriteField xField("Channel", {Value::String(xNode.GetName())});
   xField.Block();
   if (const KFCurve* pxCurve = xNode.FCurveGet())
-    xField.m_xChildren.push_back(KFCurveStoredField(*pxCurve, "Default", kKeyVersion, true));
+    xField.m_xChildren = KFCurveStoredMembers(*pxCurve, kKeyVersion, true);
   for (int i = 0; i < xNode.GetCount(); ++i) xField.m_xChildren.push_back(ChannelField(*xNode.Get(i)));
   xField.Child("LayerType", {Value::Int(xNode.GetLayerType())});
   return xField;

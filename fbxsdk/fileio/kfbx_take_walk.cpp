@@ -84,18 +84,23 @@ KFCurveNode& ChannelChild(KFCurveNode& xParent, const KString& xName) {
   return *xParent.Add(std::make_unique<KFCurveNode>(xName));
 }
 
+bool ListHasField(const KFbx& xFbx, const char* pszName) {
+  for (int i = 0; i < xFbx.GetFieldCount(); ++i)
+    if (std::strcmp(xFbx.GetFieldName(i), pszName) == 0) return true;
+  return false;
+}
+
 // The part of a "Channel" block before its children: user name, curve,
 // layer.
 void ReadChannelHead(KFbx& xFbx, KFCurveNode& xNode) {
   xFbx.FieldString("UserName");
-  if (xFbx.BeginField("Default")) {
-    KFCurve xRead;
-    if (KFCurveRetrieve(xFbx, xRead, true)) {
-      KFCurve* pxCurve = xNode.FCurveGet() ? xNode.FCurveGet() : xNode.FCurveCreate();
-      *pxCurve = xRead;
-      pxCurve->SetValue(xRead.GetValue());  // tells a "Default" take's property
-    }
-    xFbx.EndField();
+  // The curve's fields stand in the channel's own block. Read straight into
+  // the node's curve (a "Default" take node's curve passes its default value
+  // on to its property); a node without a curve gets one only when the block
+  // stores one.
+  if (ListHasField(xFbx, "Default")) {
+    KFCurve* pxCurve = xNode.FCurveGet() ? xNode.FCurveGet() : xNode.FCurveCreate();
+    KFCurveRetrieveMembers(xFbx, *pxCurve, true);
   }
   xFbx.FieldInt("LayerID");
   const int iLayerType = xFbx.FieldInt("LayerType");

@@ -159,54 +159,26 @@ std::string WriteBinary(const std::vector<KFbxWriteSection>& xSections, const KF
 
 }  // namespace
 
-KFbxWriteValue KFbxWriteValue::Char(char cValue) {
-  KFbxWriteValue x;
-  x.m_cType = 'C';
-  x.m_llInt = static_cast<unsigned char>(cValue);
-  return x;
+namespace {
+
+KFbxWriteValue MakeValue(char cType, int64_t llInt, double dReal, const std::string& xBytes = std::string()) {
+  KFbxWriteValue xValue;
+  xValue.m_cType = cType;
+  xValue.m_llInt = llInt;
+  xValue.m_dReal = dReal;
+  xValue.m_xBytes = xBytes;
+  return xValue;
 }
 
-KFbxWriteValue KFbxWriteValue::Int(int32_t iValue) {
-  KFbxWriteValue x;
-  x.m_cType = 'I';
-  x.m_llInt = iValue;
-  return x;
-}
+}  // namespace
 
-KFbxWriteValue KFbxWriteValue::Int64(int64_t llValue) {
-  KFbxWriteValue x;
-  x.m_cType = 'L';
-  x.m_llInt = llValue;
-  return x;
-}
-
-KFbxWriteValue KFbxWriteValue::Float(float fValue) {
-  KFbxWriteValue x;
-  x.m_cType = 'F';
-  x.m_dReal = fValue;
-  return x;
-}
-
-KFbxWriteValue KFbxWriteValue::Double(double dValue) {
-  KFbxWriteValue x;
-  x.m_cType = 'D';
-  x.m_dReal = dValue;
-  return x;
-}
-
-KFbxWriteValue KFbxWriteValue::String(const std::string& xText) {
-  KFbxWriteValue x;
-  x.m_cType = 'S';
-  x.m_xBytes = xText;
-  return x;
-}
-
-KFbxWriteValue KFbxWriteValue::Raw(const std::string& xBytes) {
-  KFbxWriteValue x;
-  x.m_cType = 'R';
-  x.m_xBytes = xBytes;
-  return x;
-}
+KFbxWriteValue KFbxWriteValue::Char(char cValue) { return MakeValue('C', static_cast<unsigned char>(cValue), 0.0); }
+KFbxWriteValue KFbxWriteValue::Int(int32_t iValue) { return MakeValue('I', iValue, 0.0); }
+KFbxWriteValue KFbxWriteValue::Int64(int64_t llValue) { return MakeValue('L', llValue, 0.0); }
+KFbxWriteValue KFbxWriteValue::Float(float fValue) { return MakeValue('F', 0, fValue); }
+KFbxWriteValue KFbxWriteValue::Double(double dValue) { return MakeValue('D', 0, dValue); }
+KFbxWriteValue KFbxWriteValue::String(const std::string& xText) { return MakeValue('S', 0, 0.0, xText); }
+KFbxWriteValue KFbxWriteValue::Raw(const std::string& xBytes) { return MakeValue('R', 0, 0.0, xBytes); }
 
 KFbxWriteValue KFbxWriteValue::ObjectName(const std::string& xClass, const std::string& xName) {
   KFbxWriteValue x = String(xClass + "::" + xName);

@@ -109,9 +109,10 @@ void PutCubic(const KFCurveKey& xKey, std::vector<KFbxWriteValue>& xOut) {
 
 }  // namespace
 
-bool KFCurveRetrieve(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
+bool KFCurveRetrieveMembers(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
+  if (!xFbx.BeginField("Default")) return false;
   if (xFbx.GetRemainingValueCount() > 0) xCurve.SetValue(static_cast<float>(NextNumber(xFbx)));
-  if (!xFbx.EnterBlock()) return false;
+  xFbx.EndField();
   const int iKeyVersion = xFbx.FieldInt("KeyVer", 0);
   if (xFbx.BeginField("Key")) {
     KFCurveReadStoredKeys(xCurve, iKeyVersion, ReadKeyValues(xFbx));
@@ -124,15 +125,23 @@ bool KFCurveRetrieve(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
     xCurve.SetColor(static_cast<float>(dRed), static_cast<float>(dGreen), static_cast<float>(dBlue));
     xFbx.EndField();
   }
-  xFbx.LeaveBlock();
   return true;
 }
 
-KFbxWriteField KFCurveStoredField(const KFCurve& xCurve, const char* pszName, int iKeyVersion, bool bWriteColor) {
-  KFbxWriteField xField(pszName, {KFbxWriteValue::Double(xCurve.GetValue())});
-  xField.Child("KeyVer", {KFbxWriteValue::Int(iKeyVersion)});
-  xField.Child("KeyCount", {KFbxWriteValue::Int(xCurve.KeyGetCount())});
+bool KFCurveRetrieve(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
+  if (!xFbx.EnterBlock()) return false;
+  const bool bRead = KFCurveRetrieveMembers(xFbx, xCurve, bReadColor);
+  xFbx.LeaveBlock();
+  return bRead;
+}
+
+std::vector<KFbxWriteField> KFCurveStoredMembers(const KFCurve& xCurve, int iKeyVersion, bool bWriteColor) {
+  std::vector<KFbxWriteField> xMembers;
+  xMembers.emplace_back("Default", std::vector<KFbxWriteValue>{KFbxWriteValue::Double(xCurve.GetValue())});
+  xMembers.emplace_back("KeyVer", std::vector<KFbxWriteValue>{KFbxWriteValue::Int(iKeyVersion)});
+  xMembers.emplace_back("KeyCount", std::vector<KFbxWriteValue>{KFbxWriteValue::Int(xCurve.KeyGetCount())});
   std::vector<KFbxWriteValue> xKeys;
+  xKeys.reserve(static_cast<size_t>(xCurve.KeyGetCount()) * 4);
   for (int i = 0; i < xCurve.KeyGetCount(); ++i) {
     const KFCurveKey& xKey = xCurve.KeyGet(i);
     xKeys.push_back(KFbxWriteValue::Int64(xKey.GetTime().Get()));
@@ -151,17 +160,27 @@ KFbxWriteField KFCurveStoredField(const KFCurve& xCurve, const char* pszName, in
         break;
     }
   }
-  xField.Child("Key", std::move(xKeys));
-  KFbxWriteField& xPre = xField.Child("Pre-Extrapolation");
+  xMembers.emplace_back("Key", std::move(xKeys));
+  KFbxWriteField xPre("Pre-Extrapolation");
   xPre.Child("Type", {KFbxWriteValue::Char(ExtrapolationLetter(xCurve.GetPreExtrapolation()))});
   xPre.Child("Repetition", {KFbxWriteValue::Int(xCurve.GetPreExtrapolationCount())});
-  KFbxWriteField& xPost = xField.Child("Post-Extrapolation");
+  xMembers.push_back(std::move(xPre));
+  KFbxWriteField xPost("Post-Extrapolation");
   xPost.Child("Type", {KFbxWriteValue::Char(ExtrapolationLetter(xCurve.GetPostExtrapolation()))});
   xPost.Child("Repetition", {KFbxWriteValue::Int(xCurve.GetPostExtrapolationCount())});
+  xMembers.push_back(std::move(xPost));
   if (bWriteColor) {
     const float* pfColor = xCurve.GetColor();
-    xField.Child("Color", {KFbxWriteValue::Double(pfColor[0]), KFbxWriteValue::Double(pfColor[1]),
-                           KFbxWriteValue::Double(pfColor[2])});
+    xMembers.emplace_back(
+        "Color", std::vector<KFbxWriteValue>{KFbxWriteValue::Double(pfColor[0]), KFbxWriteValue::Double(pfColor[1]),
+                                             KFbxWriteValue::Double(pfColor[2])});
   }
+  return xMembers;
+}
+
+KFbxWriteField KFCurveStoredField(const KFCurve& xCurve, const char* pszName, int iKeyVersion, bool bWriteColor) {
+  KFbxWriteField xField(pszName);
+  xField.Block();
+  xField.m_xChildren = KFCurveStoredMembers(xCurve, iKeyVersion, bWriteColor);
   return xField;
 }

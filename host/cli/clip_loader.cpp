@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "bvh_root.h"
 #include "fbx_report.h"
@@ -32,9 +33,10 @@ LoadedClip loadClip(const std::string& path) {
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
   if (Kvat::readerForMotionFile(path) == Kvat::MotionReader::kBvh) {
     clip.kind = "bvh";
-    ReaderOutputCapture capture;
-    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str()));
-    clip.diagnostics = capture.finish();
+    Kvat::Bvh::CollectedDiagnostics diagnostics;
+    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str(), diagnostics));
+    clip.diagnostics.out = std::move(diagnostics.out);
+    clip.diagnostics.err = std::move(diagnostics.err);
   } else {
     clip.kind = "fbx";
     std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(path.c_str()));

@@ -1,29 +1,14 @@
 #include "fbx_scene_writer.h"
 
-#include <stdlib.h>
-
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "fbxsdk/scene/kfbx_sdk_manager.h"
+#include "test_tmpdir.h"
 
 namespace {
-
-struct FolderGuard {
-  std::string m_xPath;
-  FolderGuard() {
-    const char* pszBase = getenv("TMPDIR");
-    std::string xTemplate = std::string(pszBase && *pszBase ? pszBase : "/tmp") + "/fbx_import_XXXXXX";
-    if (mkdtemp(xTemplate.data())) m_xPath = xTemplate;
-  }
-  ~FolderGuard() {
-    std::error_code xError;
-    if (!m_xPath.empty()) std::filesystem::remove_all(m_xPath, xError);
-  }
-};
 
 KTime Seconds(double dSeconds) { return KTime::FromSeconds(dSeconds); }
 
@@ -94,8 +79,12 @@ void AnimateWalk(KFbxNode& xHips, KFbxNode& xSpine, KFbxNode& xUpLeg, KFbxNode& 
 }  // namespace
 
 const std::string& TestFolder() {
-  static FolderGuard s_xFolder;
-  return s_xFolder.m_xPath;
+  static const std::string s_xFolder = [] {
+    std::string xFolder = boneplay_test::TempFolder();
+    if (!xFolder.empty() && xFolder.back() == '/') xFolder.pop_back();
+    return xFolder;
+  }();
+  return s_xFolder;
 }
 
 KFbxSceneGraph* BuildSkeletonScene(KFbxSdkManager& xManager) {

@@ -9,8 +9,7 @@
 class KFbxSceneGraph;
 class KFbxSdkManager;
 
-// A fresh folder under TMPDIR for one test program, removed with everything
-// in it when the program ends.
+// The test program's own temporary folder, without its trailing "/".
 const std::string& TestFolder();
 
 // The skeleton scene the import tests write in every form: a "Reference"

@@ -1,33 +1,21 @@
 #pragma once
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fbxsdk/fileio/kfbx.h"
 #include "fbxsdk/fileio/kfbx_writer.h"
+#include "kfbx_walk.h"
+#include "test_tmpdir.h"
 
 namespace fileio_test {
 
-// A fresh folder under TMPDIR for this test process, removed at exit.
-inline const std::string& TempDir() {
-  static struct Dir {
-    std::string m_xPath;
-    Dir() {
-      const char* pszBase = std::getenv("TMPDIR");
-      std::string xTemplate = std::string(pszBase && *pszBase ? pszBase : "/tmp") + "/boneplay-fileio-XXXXXX";
-      if (mkdtemp(&xTemplate[0])) m_xPath = xTemplate;
-    }
-    ~Dir() {
-      std::error_code xError;
-      if (!m_xPath.empty()) std::filesystem::remove_all(m_xPath, xError);
-    }
-  } s_xDir;
-  return s_xDir.m_xPath;
+// This test process's own temporary folder (removed at exit).
+inline std::string TempDir() {
+  std::string xFolder = boneplay_test::TempFolder();
+  if (!xFolder.empty() && xFolder.back() == '/') xFolder.pop_back();
+  return xFolder;
 }
 
 inline std::string WriteTemp(const std::string& xName, const std::string& xBytes) {
@@ -62,81 +50,6 @@ inline std::vector<Encoding> AllEncodings() {
 inline bool OpenBytes(KFbx& xFbx, const std::string& xBytes, const KFbxWriteOptions& xOptions) {
   if (!xFbx.ProjectOpenMemory(xBytes.data(), xBytes.size())) return false;
   return !xOptions.m_bEncrypted || xFbx.SetPassword(xOptions.m_xPassword.c_str());
-}
-
-inline KFbxWriteField HeaderExtension(int iVersion) {
-  KFbxWriteField xHeader("FBXHeaderExtension");
-  xHeader.Child("FBXHeaderVersion", {KFbxWriteValue::Int(1003)});
-  xHeader.Child("FBXVersion", {KFbxWriteValue::Int(iVersion)});
-  return xHeader;
-}
-
-// Reads every field and value of the current list and its nested blocks;
-// returns the number of values seen. With bEveryRead each value is read
-// with each typed read in turn (the occurrence's cursor rewinds when it is
-// begun again); otherwise once, by its type. Walks with an explicit stack.
-inline size_t WalkEverything(KFbx& xFbx, bool bEveryRead = true) {
-  size_t uValues = 0;
-  std::vector<uint8_t> xRaw;
-  std::vector<int> xStack(1, 0);  // field index per open level
-  while (!xStack.empty()) {
-    if (xStack.back() >= xFbx.GetFieldCount()) {
-      xStack.pop_back();
-      if (!xStack.empty()) {
-        xFbx.LeaveBlock();
-        xFbx.EndField();
-      }
-      continue;
-    }
-    const std::string xName = xFbx.GetFieldName(xStack.back());
-    if (!xFbx.BeginField(xName.c_str())) {
-      ++xStack.back();
-      continue;
-    }
-    uValues += static_cast<size_t>(xFbx.GetValueCount());
-    for (int iRead = 0; iRead < (bEveryRead ? 6 : 1); ++iRead) {
-      xFbx.BeginField(xName.c_str());
-      while (xFbx.GetRemainingValueCount() > 0) {
-        switch (bEveryRead ? iRead : -1) {
-          case 0:
-            xFbx.NextInt();
-            break;
-          case 1:
-            xFbx.NextInt64();
-            break;
-          case 2:
-            xFbx.NextDouble();
-            break;
-          case 3:
-            xFbx.NextChar();
-            break;
-          case 4:
-            xFbx.NextString();
-            break;
-          case 5:
-            xFbx.NextRaw(xRaw);
-            break;
-          default: {
-            const char cType = xFbx.GetValueClass();
-            if (cType == 'S' || cType == 'C')
-              xFbx.NextString();
-            else if (cType == 'R')
-              xFbx.NextRaw(xRaw);
-            else if (cType == 'L' || cType == 'I')
-              xFbx.NextInt64();
-            else
-              xFbx.NextDouble();
-          }
-        }
-      }
-    }
-    if (xFbx.EnterBlock()) {
-      xStack.push_back(0);
-    } else {
-      xFbx.EndField();
-    }
-  }
-  return uValues;
 }
 
 }  // namespace fileio_test

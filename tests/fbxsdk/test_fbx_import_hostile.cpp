@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,7 +38,8 @@ F Key(std::vector<V> xValues) { return F("Key", std::move(xValues)); }
 
 // A channel "X" whose curve holds the given key fields.
 F CurveChannel(const char* pszName, std::vector<F> xCurve) {
-  return Field("Channel", {V::String(pszName)}, {Field("Default", {V::Double(0)}, std::move(xCurve))});
+  xCurve.insert(xCurve.begin(), F("Default", {V::Double(0)}));
+  return Field("Channel", {V::String(pszName)}, std::move(xCurve));
 }
 
 // The "Transform" / "T" / "X" channel tree with one keyed curve.
@@ -79,7 +81,11 @@ std::vector<F> ChainLinks(int iCount) {
 
 F NestedChannels(int iDepth) {
   F xInner = Field("Channel", {V::String("Deep")});
-  for (int i = 1; i < iDepth; ++i) xInner = Field("Channel", {V::String("Deep")}, {std::move(xInner)});
+  for (int i = 1; i < iDepth; ++i) {
+    F xOuter = Field("Channel", {V::String("Deep")});
+    xOuter.m_xChildren.push_back(std::move(xInner));  // moved, not copied: depth stays linear
+    xInner = std::move(xOuter);
+  }
   return xInner;
 }
 
@@ -95,13 +101,15 @@ struct Result {
   }
 };
 
-std::unique_ptr<Result> Import(const std::string& xName, const KFbxWriteSection& xSection, bool bBinary) {
+std::unique_ptr<Result> Import(const std::string& xName, KFbxWriteSection xSection, bool bBinary) {
   auto pxResult = std::make_unique<Result>();
   KFbxWriteOptions xOptions;
   xOptions.m_bBinary = bBinary;
   const std::string xPath = TestFolder() + "/" + xName + (bBinary ? "_b" : "_a") + ".fbx";
   std::string xError;
-  EXPECT_TRUE(KFbxWriteFile(xPath.c_str(), {xSection}, xOptions, &xError)) << xError;
+  std::vector<KFbxWriteSection> xSections;
+  xSections.push_back(std::move(xSection));
+  EXPECT_TRUE(KFbxWriteFile(xPath.c_str(), xSections, xOptions, &xError)) << xError;
   KFbxImporter* pxImporter = pxResult->m_pxManager->CreateImporter();
   pxResult->m_bOk = pxImporter->Initialize(xPath.c_str()) && pxImporter->Import(pxResult->m_pxScene);
   pxResult->m_xError = pxImporter->GetError().GetLastErrorString();
@@ -213,7 +221,11 @@ TEST(KFbxImportHostile, MillionPropertiesAndTheDynamicLimit) {
   for (int i = 0; i < kCount; ++i)
     xProperties.m_xChildren.push_back(
         F("Property", {V::String("p" + std::to_string(i)), V::String("double"), V::String(""), V::Double(i)}));
-  std::unique_ptr<Result> pxResult = Import("million", File({Model("M", "Null", {std::move(xProperties)})}, {}), true);
+  F xModel = Model("M", "Null");
+  xModel.m_xChildren.push_back(std::move(xProperties));  // moved: a copy of a million fields costs seconds
+  std::vector<F> xModels;
+  xModels.push_back(std::move(xModel));
+  std::unique_ptr<Result> pxResult = Import("million", File(std::move(xModels), {}), true);
   ASSERT_TRUE(pxResult->m_bOk) << pxResult->m_xError;
   KFbxNodeProperties& xProperties60 = pxResult->Node("M")->GetProperties();
   const KProperty* pxLast = xProperties60.Find(("p" + std::to_string(kKFbxMaxDynamicProperties - 1)).c_str());

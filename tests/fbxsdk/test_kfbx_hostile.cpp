@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 
 #include "fbxsdk/fileio/kencrypted_file.h"
 #include "fbxsdk/fileio/kfbx_field_list.h"
 #include "fileio_test_util.h"
+#include "hostile_sweep.h"
 
 using namespace fileio_test;
 
@@ -247,17 +247,12 @@ TEST(KFbxHostile, TruncationAndByteChangeSweeps) {
       xTree.emplace_back("Model", std::vector<KFbxWriteValue>{KFbxWriteValue::ObjectName("Model", "Hips")});
   xModel.Child("P", {KFbxWriteValue::Double(1.5), KFbxWriteValue::Char('c'), KFbxWriteValue::Raw("raw")});
   xModel.Child("Q", {KFbxWriteValue::String("text {}"), KFbxWriteValue::Int64(-1)}).Child("R").Block();
-  std::mt19937 xRandom(20240601);
   for (const Encoding& xEncoding : AllEncodings()) {
     SCOPED_TRACE(xEncoding.m_pszName);
     const std::string xBytes = KFbxWriteBytes({xTree}, xEncoding.m_xOptions);
     std::vector<std::string> xVariants;
-    for (size_t uLength = 0; uLength < xBytes.size(); ++uLength) xVariants.push_back(xBytes.substr(0, uLength));
-    for (int i = 0; i < 500; ++i) {
-      std::string xChanged = xBytes;
-      xChanged[xRandom() % xChanged.size()] = static_cast<char>(xRandom());
-      xVariants.push_back(xChanged);
-    }
+    boneplay_test::HostileSweep(xBytes, boneplay_test::SweepPlan(),
+                                [&](const std::string& xVariant) { xVariants.push_back(xVariant); });
     size_t uOpened = 0;
     for (const std::string& xVariant : xVariants) {
       KFbx xFbx;

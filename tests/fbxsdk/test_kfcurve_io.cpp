@@ -101,7 +101,8 @@ TEST(KFCurveIo, WeightLetterAfterAutoTangent) {
   for (const Case& xCase : kCases) {
     for (bool bBinary : {true, false}) {
       SCOPED_TRACE(std::string(xCase.m_pszName) + (bBinary ? " binary" : " ASCII"));
-      KFbxWriteField xChannel("Channel", {V::Double(0)});
+      KFbxWriteField xChannel("Channel", {V::String("X")});
+      xChannel.Child("Default", {V::Double(0)});
       xChannel.Child("KeyVer", {V::Int(4005)});
       xChannel.Child("Key", xCase.m_xKey);
       KFbxWriteOptions xOptions;
@@ -121,11 +122,21 @@ TEST(KFCurveIo, WeightLetterAfterAutoTangent) {
   }
 }
 
-TEST(KFCurveIo, CurveWithoutBlockFails) {
+TEST(KFCurveIo, ChannelWithoutCurveLeavesItUntouched) {
+  KFbxWriteField xNoDefault("Channel", {V::String("Y")});
+  xNoDefault.Child("KeyVer", {V::Int(4005)});
+  xNoDefault.Child("Key", {V::Int64(0), V::Double(5), V::Char('L')});
+  const std::vector<KFbxWriteField> xFields = {KFbxWriteField("Channel", {V::String("X")}), xNoDefault};
   KFbx xFbx;
-  ASSERT_TRUE(OpenBytes(xFbx, KFbxWriteBytes({{KFbxWriteField("Channel", {V::Double(3)})}}, {}), {}));
-  ASSERT_TRUE(xFbx.BeginField("Channel"));
-  KFCurve xCurve;
-  EXPECT_FALSE(KFCurveRetrieve(xFbx, xCurve));
-  EXPECT_EQ(xCurve.GetValue(), 3.0f);
+  ASSERT_TRUE(OpenBytes(xFbx, KFbxWriteBytes({xFields}, {}), {}));
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(xFbx.BeginField("Channel"));
+    KFCurve xCurve;
+    xCurve.SetValue(3.0f);
+    EXPECT_FALSE(KFCurveRetrieve(xFbx, xCurve));
+    EXPECT_EQ(xCurve.GetValue(), 3.0f);
+    EXPECT_EQ(xCurve.KeyGetCount(), 0);
+    xFbx.EndField();
+  }
 }
