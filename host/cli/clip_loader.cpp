@@ -44,7 +44,7 @@ LoadedClip loadClip(const std::string& path) {
       clip.error = "cannot read '" + path + "': the FBX library could not start";
       return clip;
     }
-    // The module holds a root without skeleton silently; here it is an error.
+    // The module shows nothing for such a file, silently; here it is an error.
     const std::string why = fbxLoadFailure(*fbx);
     if (!why.empty()) {
       clip.error = "cannot read '" + path + "': " + why;
