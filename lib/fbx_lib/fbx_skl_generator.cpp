@@ -47,14 +47,19 @@ FbxAttribute::FbxAttribute(KFbxNode* pkFbxNode) : m_pkFbxNode(pkFbxNode) {
 }
 
 Matrix4 FbxAttribute::evaluateWorld(double time, const Matrix4&) {
-  if (m_pkFbxNode) {
-    KTime t;
-    t.SetSeconds(time);
-    const Matrix44& global = m_pkFbxNode->GlobalMatrixAt(t);
-    for (int r = 0; r < 4; ++r)
-      for (int c = 0; c < 4; ++c) m_xWorld(r, c) = global[r][c];
+  if (!m_pkFbxNode) {
+    m_xWorld = Matrix4::multiply(m_xWorld, m_xLocal);
+    return m_xWorld;
   }
-  m_xWorld = Matrix4::multiply(m_xWorld, m_xLocal);
+  KTime t;
+  t.SetSeconds(time);
+  const Matrix44& g = m_pkFbxNode->GlobalMatrixAt(t);
+  // world = G * local, summed in the order of Matrix4::multiply, straight
+  // from the node's matrix into the attribute's own storage.
+  const Matrix4& l = m_xLocal;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c)
+      m_xWorld(r, c) = g[r][0] * l(0, c) + g[r][1] * l(1, c) + g[r][2] * l(2, c) + g[r][3] * l(3, c);
   return m_xWorld;
 }
 
