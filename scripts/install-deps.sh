@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Boneplay needs to build, test and render.
+# Installs the Debian packages Boneplay needs to build, test and render, and
+# any further packages named as arguments (the CI scripts name theirs).
 # Idempotent: does nothing (and says nothing) when everything is present.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   libpng-dev libgif-dev
   nlohmann-json3-dev libcli11-dev
   binutils
+  "$@"
 )
 
 missing=()
