@@ -12,7 +12,7 @@
 # Usage: scripts/build-windows.sh   (JOBS overrides the build's parallel jobs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh --windows
+scripts/install-windows-deps.sh
 jobs=${JOBS:-2}
 
 configure() {

@@ -32,8 +32,15 @@ class KFbxNode : public KFbxTakeNodeContainer {
   explicit KFbxNode(const char* pszName);
   ~KFbxNode() override;
 
+  // AddChild walks the new parent's ancestors to refuse cycles: a parent
+  // with this many ancestors gets no child, which bounds that walk (real
+  // rigs are tens of joints deep). Trees joined from the bottom up can be
+  // deeper; every walk over a tree uses an explicit stack.
+  static constexpr int kMaxNodeDepth = 1024;
+
   // Hierarchy. AddChild appends, moving the child from any former parent;
-  // it refuses null, the node itself and its ancestors.
+  // it refuses null, the node itself, its ancestors, and any child when the
+  // node has kMaxNodeDepth ancestors.
   KFbxNode* GetParent() const { return m_pxParent; }
   bool AddChild(KFbxNode* pxChild);
   bool RemoveChild(KFbxNode* pxChild);
@@ -94,9 +101,15 @@ class KFbxNode : public KFbxTakeNodeContainer {
     const TakeNode* m_pxTakeNode = nullptr;
     uint64_t m_uGeneration = 0;
     KFCurveNode* m_apxNodes[3] = {nullptr, nullptr, nullptr};
+    // The X, Y, Z curves of each channel of the plain shape (see
+    // kfbx_node_eval.cpp), read directly at every evaluation; null for a
+    // channel of any other shape.
+    KFCurve* m_apxPlain[3][3] = {};
   };
 
   void ResetCaches();
+  bool GlobalCached(KTime xTime) const;
+  void ComputeGlobal(KTime xTime);  // the parent's global matrix must be cached
   const TransformCurves& CurrentTransformCurves(TakeNode* pxTakeNode);
   void BuildLocal(NodeEvaluationCache& xCache, double* pdT, double* pdR, double* pdS);
   void ClampRotation(double* pdR) const;

@@ -5,17 +5,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "bvh_root.h"
+#include "fbx_report.h"
+#include "fbx_skl_generator.h"
+#include "motion_file.h"
 
 namespace Boneplay {
 namespace Cli {
-
-std::string extensionOf(const std::string& path) {
-  // The module's own rule: the text after the last dot, or the whole name.
-  const std::size_t dot = path.find_last_of('.');
-  return dot == std::string::npos ? path : path.substr(dot + 1);
-}
 
 std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.bvh"; }
 
@@ -33,15 +31,27 @@ LoadedClip loadClip(const std::string& path) {
     return clip;
   }
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
-  if (extensionOf(path) == "bvh") {
+  if (Kvat::readerForMotionFile(path) == Kvat::MotionReader::kBvh) {
     clip.kind = "bvh";
-    ReaderOutputCapture capture;
-    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str()));
-    clip.diagnostics = capture.finish();
+    Kvat::Bvh::CollectedDiagnostics diagnostics;
+    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str(), diagnostics));
+    clip.diagnostics.out = std::move(diagnostics.out);
+    clip.diagnostics.err = std::move(diagnostics.err);
   } else {
     clip.kind = "fbx";
-    clip.error = "cannot read '" + path + "': FBX and other formats are not read yet (only .bvh clips)";
-    return clip;
+    std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(path.c_str()));
+    if (!fbx) {
+      clip.error = "cannot read '" + path + "': the FBX library could not start";
+      return clip;
+    }
+    // The module shows nothing for such a file, silently; here it is an error.
+    const std::string why = fbxLoadFailure(*fbx);
+    if (!why.empty()) {
+      clip.error = "cannot read '" + path + "': " + why;
+      return clip;
+    }
+    clip.take = fbx->currentTakeName();
+    clip.root = std::move(fbx);
   }
   if (!clip.root) clip.error = "cannot read '" + path + "': the file gives no skeleton";
   return clip;

@@ -15,12 +15,11 @@ namespace Cli {
 struct LoadedClip {
   std::unique_ptr<Kvat::Secne::Root> root;
   std::string kind;          // "bvh" or "fbx"
+  std::string take;          // FBX clips: the current take's name
   std::string error;         // one line naming the file and what is wrong; empty on success
   ReaderOutput diagnostics;  // what the reader printed while loading
 };
 
-// The text after the last dot, as written; a name without a dot is taken whole.
-std::string extensionOf(const std::string& path);
 LoadedClip loadClip(const std::string& path);
 // The bundled sample clip used when none is given.
 std::string bundledSample();

@@ -100,6 +100,8 @@ int runRender(const RenderRequest& request) {
   const std::optional<Render::View> view = Render::parseView(request.view);
   if (!view) return usage("--view is one of front, side, top, three-quarter, not '" + request.view + "'");
   options.view = *view;
+  options.follow = request.follow;
+  options.stamp = request.stamp;
   Render::Format format;
   if (!Render::formatFromPath(request.output, format))
     return usage("the output '" + request.output + "' must end in .gif, .png, .svg or .html");
@@ -115,11 +117,11 @@ int runRender(const RenderRequest& request) {
 
   // The clip's own length sets the default range; reading it here also tells
   // a missing or unreadable clip apart before the module is involved.
-  double length = 0;
+  double start = 0, length = 0;
   if (!request.noClip) {
     LoadedClip clip = loadClip(request.clip);
     if (!clip.error.empty()) return failure(clip.error);
-    length = clipLength(*clip.root);
+    clipRange(*clip.root, start, length);
   } else {
     length = sceneLength(scene);
   }
@@ -131,7 +133,7 @@ int runRender(const RenderRequest& request) {
   settings.autoResize = request.autoResize;
   settings.itemName = request.item;
   settings.fps = request.fps;
-  settings.from = request.from.value_or(0.0);
+  settings.from = request.from.value_or(start);
   settings.to = request.to.value_or(std::max(settings.from, length));
   // A still is one more frame at exactly that time; the framing covers the range too.
   settings.still = request.at;

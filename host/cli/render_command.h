@@ -21,6 +21,8 @@ struct RenderRequest {
   std::string view = "three-quarter";
   std::string size = "640x480";
   std::optional<double> at;  // one frame only (PNG, SVG)
+  bool follow = false;       // the camera keeps the skeleton's first joint in the middle
+  bool stamp = false;        // each frame's time in its corner
   std::string module;        // the module file; empty: next to this program
   bool verbose = false;
 };

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "attribute_bvh.h"
+#include "fbx_report.h"
 #include "kv_motion.h"
 
 namespace Boneplay {
@@ -63,7 +64,10 @@ void writePoseJson(Kvat::Secne::Root& root, const PoseRequest& request, std::ost
   nlohmann::ordered_json doc;
   doc["file"] = request.file;
   doc["kind"] = request.kind;
-  doc["take"] = nullptr;
+  if (request.kind == "fbx")
+    doc["take"] = request.take;
+  else
+    doc["take"] = nullptr;
   doc["times"] = request.times;
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const FlatNode& n : nodes) {
@@ -99,6 +103,13 @@ double clipLength(Kvat::Secne::Root& root) {
   return n > 1 ? static_cast<double>(n - 1) * Kvat::Motion::FxPlot::kSamplingInterval : 0.0;
 }
 
+void clipRange(Kvat::Secne::Root& root, double& from, double& to) {
+  from = 0.0;
+  to = clipLength(root);
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(root))
+    if (!fbxTakeSpan(*fbx, from, to)) from = to = 0.0;
+}
+
 void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::string& kind, std::ostream& out) {
   const std::vector<FlatNode> nodes = flatten(root.top());
   std::vector<int> depth(nodes.size(), 0);
@@ -112,9 +123,13 @@ void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::stri
   out << "file: " << file << "\n";
   out << "kind: " << kind << "\n";
   out << "nodes: " << nodes.size() << " (" << joints << " joints, " << ends << " end points, under the top node)\n";
-  out << "samples: " << samples << "\n";
-  std::snprintf(buf, sizeof buf, "duration: %.3f s (at 1/30 s per sample)\n", clipLength(root));
-  out << buf;
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(root)) {
+    writeFbxSummary(*fbx, out);
+  } else {
+    out << "samples: " << samples << "\n";
+    std::snprintf(buf, sizeof buf, "duration: %.3f s (at 1/30 s per sample)\n", clipLength(root));
+    out << buf;
+  }
   out << "skeleton:\n";
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     out << "  " << std::string(2 * depth[i], ' ') << nodes[i].node->name();

@@ -20,6 +20,7 @@ std::vector<FlatNode> flatten(Kvat::Secne::Node* top);
 struct PoseRequest {
   std::string file;
   std::string kind;
+  std::string take;  // FBX clips: the current take (JSON null for other kinds)
   std::vector<double> times;
   double scale = 1.0;
 };
@@ -34,6 +35,10 @@ void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::stri
 
 // The time of the last sample of any channel (0 without motion).
 double clipLength(Kvat::Secne::Root& root);
+
+// The clip's own time range: from 0 to its length, or an FBX clip's current
+// take's span (0 to 0 when the take has no keys).
+void clipRange(Kvat::Secne::Root& root, double& from, double& to);
 
 }  // namespace Cli
 }  // namespace Boneplay

@@ -94,7 +94,7 @@ TEST(CliErrors, ExitStatusAndOneClearLine) {
   const ErrorCase cases[] = {
       {"pose /nonexistent/walk.bvh", 1, "boneplay: cannot open '/nonexistent/walk.bvh': No such file or directory\n"},
       {"info /nonexistent/x.bvh", 1, "boneplay: cannot open '/nonexistent/x.bvh'"},
-      {fbxArgs.c_str(), 1, "not read yet"},
+      {fbxArgs.c_str(), 1, "the FBX importer cannot open it: File is corrupted"},
       {"pose --times 0,abc", 2, "not a number: abc"},
       {"pose --times nan", 2, "not a finite number"},
       {"pose --format xml", 2, "--format"},
