@@ -1,18 +1,12 @@
 #include "fbxsdk/fileio/kfbx_reader_fbx.h"
 
-#ifdef _WIN32
-#include <direct.h>
-#define getcwd _getcwd
-#else
-#include <unistd.h>
-#endif
-
 #include <new>
 #include <vector>
 
 #include "fbxsdk/fileio/kfbx_file_format.h"
 #include "fbxsdk/fileio/kfbx_importer.h"
 #include "fbxsdk/fileio/kfbx_scene_walk.h"
+#include "fbxsdk/fileio/kfile.h"
 #include "fbxsdk/fileio/kstream_options_fbx.h"
 #include "fbxsdk/scene/kfbx_sdk_manager.h"
 
@@ -47,9 +41,9 @@ KFbxReaderFbx::~KFbxReaderFbx() { FileClose(); }
 KString KFbxReaderFbx::ResolveFileName(const char* pszFileName) {
   const KString xName(pszFileName ? pszFileName : "");
   if (xName.Find(':') != KString::kNotFound || xName.Left(2) == "\\\\" || xName[0] == '/') return xName;
-  std::vector<char> xDirectory(4096);
-  if (!getcwd(xDirectory.data(), xDirectory.size())) return xName;
-  KString xPath(xDirectory.data());
+  const std::string xDirectory = KFileCurrentDirectory();
+  if (xDirectory.empty()) return xName;
+  KString xPath(xDirectory.c_str());
   const char cLast = xPath.IsEmpty() ? '\0' : xPath[xPath.GetLen() - 1];
   if (cLast != '/' && cLast != '\\') xPath += '/';
   return FoldPath(xPath + xName);

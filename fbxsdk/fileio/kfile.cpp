@@ -7,6 +7,9 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -63,6 +66,34 @@ bool KFileFolderExists(const char* pszPath) {
 #else
   struct stat xStat;
   return stat(xPath.c_str(), &xStat) == 0 && S_ISDIR(xStat.st_mode);
+#endif
+}
+
+std::string KFileCurrentDirectory() {
+#ifdef _WIN32
+  // The length asked for first includes the terminator; the directory can
+  // change in between, so a second answer that no longer fits fails.
+  const DWORD uSize = GetCurrentDirectoryW(0, nullptr);
+  if (uSize == 0) return std::string();
+  std::wstring xWide(uSize, L'\0');
+  const DWORD uLength = GetCurrentDirectoryW(uSize, &xWide[0]);
+  if (uLength == 0 || uLength >= uSize) return std::string();
+  const int iWide = static_cast<int>(uLength);
+  const int iBytes = WideCharToMultiByte(CP_UTF8, 0, xWide.data(), iWide, nullptr, 0, nullptr, nullptr);
+  if (iBytes <= 0) return std::string();
+  std::string xOut(static_cast<size_t>(iBytes), '\0');
+  if (WideCharToMultiByte(CP_UTF8, 0, xWide.data(), iWide, &xOut[0], iBytes, nullptr, nullptr) != iBytes)
+    return std::string();
+  return xOut;
+#else
+  // Deep folders are rare: start at a page and grow to a bound.
+  constexpr size_t kMaxDirectory = 1 << 20;
+  for (size_t uSize = 4096; uSize <= kMaxDirectory; uSize *= 2) {
+    std::vector<char> xBuffer(uSize);
+    if (getcwd(xBuffer.data(), xBuffer.size())) return std::string(xBuffer.data());
+    if (errno != ERANGE) break;
+  }
+  return std::string();
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The file layer of the container: a readable, seekable byte source. Reads
@@ -64,3 +65,8 @@ std::FILE* KFileOpenUtf8(const char* pszPath, const char* pszMode);
 // True when the UTF-8 path names an existing folder (a trailing separator is
 // allowed).
 bool KFileFolderExists(const char* pszPath);
+// The process's current directory as UTF-8, without a trailing separator
+// (except for a root); empty when it cannot be told. On Windows it is read
+// wide and converted, so a folder whose name the ANSI code page cannot spell
+// keeps its name.
+std::string KFileCurrentDirectory();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -174,4 +175,26 @@ TEST(KFbxImport, SkeletonSceneInEveryForm) {
         }
     }
   }
+}
+
+// A relative name resolves against the current directory, whatever that
+// folder is called (UTF-8 "mocap_Jörg_步" here; Windows reads it wide), and
+// the take file beside the scene is found there too.
+TEST(KFbxImport, RelativeNameInAFolderOfAnyName) {
+  namespace fs = std::filesystem;
+  const std::string xFolderName = "mocap_J\xc3\xb6rg_\xe6\xad\xa5";
+  const fs::path xFolder = fs::u8path(TestFolder() + "/" + xFolderName);
+  fs::create_directory(xFolder);
+  KFbxSdkManager xSource;
+  const SceneForm xForm = {"6.1 ascii", 6100, false, false, 6100, false, true};
+  std::string xError;
+  ASSERT_FALSE(WriteScene(*BuildSkeletonScene(xSource), xForm, xFolderName + "/walk", &xError).empty()) << xError;
+  const fs::path xPrevious = fs::current_path();
+  fs::current_path(xFolder);
+  const Imported xIn("walk.fbx");
+  fs::current_path(xPrevious);
+  ASSERT_TRUE(xIn.m_bOk) << xIn.Error();
+  KFbxNode* pxHips = xIn.Node("Hips");
+  ASSERT_NE(pxHips, nullptr);
+  EXPECT_GE(TakeIndex(*pxHips, "Run"), 1);
 }

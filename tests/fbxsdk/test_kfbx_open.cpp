@@ -1,7 +1,8 @@
 // Opening FBX files: path resolution, header recognition and versions, the
 // header extension and the section table.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "fileio_test_util.h"
 
@@ -26,15 +27,16 @@ std::string Binary(const KFbxWriteSection& xSection, int iVersion = 6100, bool b
 
 TEST(KFbxOpen, ResolvesPaths) {
   const std::string xDir = TempDir();
-  WriteTemp("WALK.FBX", AsciiFile("; FBX 6.1.0 project file", "upper"));
+  // Upper case under its own name: names differing only in case are one file on Windows.
+  WriteTemp("LOUD.FBX", AsciiFile("; FBX 6.1.0 project file", "upper"));
   WriteTemp("walk.fbx", AsciiFile("; FBX 6.1.0 project file", "plain"));
-  mkdir((xDir + "/sub.d").c_str(), 0700);
+  std::filesystem::create_directory(xDir + "/sub.d");
   WriteTemp("sub.d/walk.fbx", AsciiFile("; FBX 6.1.0 project file", "sub"));
   WriteTemp("proj.fbx", Binary(Which("file")));
-  mkdir((xDir + "/proj.fbd").c_str(), 0700);
+  std::filesystem::create_directory(xDir + "/proj.fbd");
   WriteTemp("proj.fbd/Project.txt", AsciiFile("; FBX 6.1.0 project file", "folder text"));
   WriteTemp("bin.fbx", Binary(Which("file")));
-  mkdir((xDir + "/bin.fbd").c_str(), 0700);
+  std::filesystem::create_directory(xDir + "/bin.fbd");
   WriteTemp("bin.fbd/Project.bin", Binary(Which("folder binary")));
   struct Case {
     const char* m_pszName;
@@ -42,7 +44,7 @@ TEST(KFbxOpen, ResolvesPaths) {
     const char* m_pszWhich;   // nullptr: the open fails
     const char* m_pszProject;
   } const kCases[] = {
-      {"WALK.FBX", "WALK.FBX", "upper", "WALK"},
+      {"LOUD.FBX", "LOUD.FBX", "upper", "LOUD"},
       {"walk", "walk.fbx", "plain", "walk"},
       {"walk.BVH", "walk.BVH.fbx", nullptr, ""},
       {"walk.obj", "walk.obj.fbx", nullptr, ""},

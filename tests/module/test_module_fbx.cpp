@@ -59,7 +59,8 @@ const char* const kBvhClip =
 
 TEST_F(ModuleTest, FbxClipDrawsALinePerJointBelowTheSecondLevel) {
   start(R"({"items":[{"name":"Carrier","type":"object","position":[5,0,0]}]})");
-  ASSERT_EQ(setFile(writeFbxClip("walk.fbx")), 1);
+  // A name outside ASCII (UTF-8 "tänzer_步.fbx") loads on every platform.
+  ASSERT_EQ(setFile(writeFbxClip("t\xc3\xa4nzer_\xe6\xad\xa5.fbx")), 1);
   EXPECT_EQ(commands(), std::vector<std::string>{"RefreshNow"});
   const auto lines = drawAt(0.5);
   // Chest to Hips and Head to Chest, where the FBX scene puts them: the
