@@ -20,6 +20,9 @@ class KString {
   size_t GetLen() const { return m_xData.size(); }
   bool IsEmpty() const { return m_xData.empty(); }
   char operator[](size_t uIndex) const { return uIndex < m_xData.size() ? m_xData[uIndex] : '\0'; }
+  // An int position, so that text[0] does not also match the C string's own
+  // indexing where int is as wide as size_t (32-bit builds).
+  char operator[](int iIndex) const { return iIndex < 0 ? '\0' : (*this)[static_cast<size_t>(iIndex)]; }
 
   KString& operator=(const char* pszText);
   KString& operator+=(const KString& xOther);

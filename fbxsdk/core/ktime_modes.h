@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
+#include "fbxsdk/core/kwide.h"
+
 namespace ktime_detail {
 
-using Wide = __int128;  // time code arithmetic is done wide and range-checked afterwards
+using Wide = KWideInt;  // time code arithmetic is done wide and range-checked afterwards
 
 struct ModeCounting {
   int64_t m_llTicksPerFrame;

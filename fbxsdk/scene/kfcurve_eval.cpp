@@ -2,11 +2,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fbxsdk/core/kwide.h"
 #include "fbxsdk/scene/kfcurve.h"
 
 namespace {
 
-using Wide = __int128;
+using Wide = KWideInt;
 
 // Span from xFrom to xTo in seconds. Times are converted to seconds before
 // they are divided, so ratios of spans are ratios of seconds.
