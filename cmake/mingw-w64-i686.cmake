@@ -3,5 +3,5 @@
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(BONEPLAY_MINGW_TRIPLET i686-w64-mingw32)
 # Debian's wine runs 32-bit programs (with wine32 installed).
-set(BONEPLAY_WINE_LOADER wine)
+set(BONEPLAY_WINE_LOADER wine CACHE STRING "The Wine loader that runs the test programs")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -41,9 +41,10 @@ check_dll() {
 
 # The tests, then the build's Wine server and its system processes ended.
 run_tests() {
-  local status=0
+  local status=0 loader
   ctest --test-dir "$1" --output-on-failure -j "$jobs" || status=$?
-  WINEPREFIX="$PWD/$1/wine-prefix" wineserver -k 2>/dev/null || true
+  loader=$(sed -n 's/^BONEPLAY_WINE_LOADER:[A-Z]*=//p' "$1/CMakeCache.txt")
+  (cd "$1" && "$OLDPWD/scripts/wine-run.sh" "$loader" --stop)
   return $status
 }
 

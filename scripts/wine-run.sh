@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine: CTest's emulator in the Windows builds.
 # Usage: scripts/wine-run.sh LOADER PROGRAM.exe [ARGS...]
+#        scripts/wine-run.sh LOADER --stop   (ends the prefix's Wine server
+#                                             and its system processes)
 # LOADER is the Wine loader for the program's word size (wine, or wine64 for
 # 64-bit programs). Run from inside a build folder (CTest runs each test in
 # its folder there): the Wine prefix is that build folder's own
@@ -8,6 +10,9 @@
 set -euo pipefail
 loader=$1
 shift
+# The server beside the loader (Debian keeps the 64-bit one out of PATH).
+server=$(dirname "$(command -v "$loader" || echo "$loader")")/wineserver
+[ -x "$server" ] || server=wineserver
 
 build=$PWD
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
@@ -24,13 +29,18 @@ case "$loader" in
   */wine64) export WINELOADER="$loader" ;;
 esac
 
+if [ "${1:-}" = "--stop" ]; then
+  "$server" -k 2>/dev/null || true
+  exit 0
+fi
+
 (
   flock 9
   # Making the prefix takes tens of seconds; tests started meanwhile wait for it.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$loader" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
     # The registry files are written when the server ends.
-    wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
+    "$server" -w </dev/null >/dev/null 2>&1 9>&- || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "wine-run: could not make the Wine prefix $WINEPREFIX with $loader" >&2
       exit 2
@@ -42,7 +52,7 @@ esac
   # CTest would wait until they end. When a server is running already, the
   # first command exits at once with status 2. None of them inherits the
   # lock, or it would stay held as long as they run.
-  if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+  if "$server" -p30 </dev/null >/dev/null 2>&1 9>&-; then
     "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
   fi
 ) 9>"$build/wine-prefix.lock"
