@@ -7,9 +7,59 @@
 #include <cstring>
 
 #include "bvh_root.h"
+#include "clip_nodes.h"
+#include "diagnostics.h"
 
 namespace Boneplay {
 namespace Cli {
+
+namespace {
+
+std::string lowerCase(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// Whether the reader built anything from the file: the bare skeleton of a
+// fresh load is the top node with one node "Root" that keeps the offset a new
+// joint starts with and has no channels and no children.
+bool anyJointFromFile(Kvat::Secne::Root& root) {
+  const auto& top = root.top()->children();
+  if (top.size() != 1) return !top.empty();
+  const Kvat::Secne::Node* first = top.front();
+  if (!first->children().empty()) return true;
+  const auto* bvh = dynamic_cast<const Kvat::Secne::AttributeBvh*>(first->attrib());
+  if (!bvh) return true;
+  const Kvat::Vector3& o = bvh->offset();
+  const Kvat::Vector3 fresh = Kvat::Secne::AttributeBvh().offset();
+  return !bvh->channels().empty() || o.x != fresh.x || o.y != fresh.y || o.z != fresh.z;
+}
+
+void loadBvh(LoadedClip& clip) {
+  clip.kind = "bvh";
+  clip.facts = readBvhFacts(clip.path);
+  {
+    ReaderOutputCapture capture;
+    clip.root.reset(Kvat::Secne::createBvhRoot(clip.path.c_str()));
+    clip.diagnostics = capture.finish();
+  }
+  if (!clip.root || !clip.facts) {
+    clip.error = "cannot read '" + clip.path + "': the file gives no skeleton";
+    return;
+  }
+  clip.samples = sampleCount(*clip.root);
+  const std::size_t joints = anyJointFromFile(*clip.root) ? clipNodes(*clip.root, nullptr).size() - 1 : 0;
+  const BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples};
+  const std::string empty = bvhEmptyReason(view);
+  if (!empty.empty()) {
+    clip.error = "cannot read '" + clip.path + "': " + empty;
+    return;
+  }
+  clip.warnings = bvhWarnings(view);
+}
+
+}  // namespace
 
 std::string extensionOf(const std::string& path) {
   // The module's own rule: the text after the last dot, or the whole name.
@@ -21,6 +71,7 @@ std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.
 
 LoadedClip loadClip(const std::string& path) {
   LoadedClip clip;
+  clip.path = path;
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     clip.error = "cannot read '" + path + "': it is a folder";
@@ -33,17 +84,17 @@ LoadedClip loadClip(const std::string& path) {
     return clip;
   }
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
-  if (extensionOf(path) == "bvh") {
-    clip.kind = "bvh";
-    ReaderOutputCapture capture;
-    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str()));
-    clip.diagnostics = capture.finish();
+  const std::string extension = extensionOf(path);
+  if (extension == "bvh") {
+    loadBvh(clip);
+  } else if (lowerCase(extension) == "bvh") {
+    clip.kind = "fbx";
+    clip.error = "cannot read '" + path + "': only the lower-case extension .bvh selects the BVH reader; the module " +
+                 "hands a ." + extension + " file to its FBX reader (rename it to end in .bvh)";
   } else {
     clip.kind = "fbx";
     clip.error = "cannot read '" + path + "': FBX and other formats are not read yet (only .bvh clips)";
-    return clip;
   }
-  if (!clip.root) clip.error = "cannot read '" + path + "': the file gives no skeleton";
   return clip;
 }
 

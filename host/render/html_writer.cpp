@@ -22,29 +22,6 @@ std::string css(const Colour& c) {
   return buf;
 }
 
-std::string escapeHtml(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // The player: draws the grid and one frame's lines on a canvas; a button
 // plays and pauses at the clip's rate, a slider picks any frame.
 const char* const kPlayerScript = R"JS(
@@ -75,6 +52,29 @@ draw(0);
 )JS";
 
 }  // namespace
+
+std::string escapeHtml(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
 
 std::string writeHtml(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
