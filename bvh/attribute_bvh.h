@@ -32,6 +32,7 @@ class AttributeBvh : public Attribute {
   Vector3 m_vOffset;
   std::vector<int32_t> m_viCode;
   std::vector<Motion::Fx*> m_vpFx;
+  std::vector<const Motion::FxPlot*> m_vpPlot;  // each channel's function, read at every evaluation
 };
 
 }  // namespace Secne

@@ -12,6 +12,7 @@ namespace Kvat { namespace Bvh { struct BvhLoad; } }
 %code {
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "bvh_load.h"
 #include "bvh_root.h"
@@ -38,6 +39,13 @@ static const char* bvhMessage(const char* message) {
 #define YY_(Msgid) bvhMessage(Msgid)
 
 #define ROOT_BUILT (load->root)
+
+// A motion-section report, numbered with the line counter, on the load's output.
+static void motionReport(Kvat::Bvh::BvhLoad* load, const char* format) {
+  char text[128];
+  const int n = std::snprintf(text, sizeof text, format, load->line);
+  if (n > 0) load->diagnostics.output(text, static_cast<std::size_t>(n) < sizeof text ? n : sizeof text - 1);
+}
 }
 
 %define api.pure full
@@ -114,7 +122,7 @@ end_site
 
 motion_body
   : headers rows
-  | error { std::printf(BVH_MOTION_REPORT, load->line); }
+  | error { motionReport(load, BVH_MOTION_REPORT); }
   ;
 
 headers
@@ -125,11 +133,11 @@ headers
 header
   : FRAMES ':' number '\n'
   | FRAME TIME ':' number '\n'
-  | error { std::printf(BVH_FRAMES_REPORT, load->line); }
+  | error { motionReport(load, BVH_FRAMES_REPORT); }
   ;
 
 rows
-  : values '\n' { ROOT_BUILT->endRow(); }
+  : values '\n' { ROOT_BUILT->endRow(); Kvat::Bvh::planRows(*load); }
   | rows values '\n' { ROOT_BUILT->endRow(); }
   ;
 
@@ -145,6 +153,6 @@ number
 
 %%
 
-void bvherror(yyscan_t, Kvat::Bvh::BvhLoad*, const char* message) {
-  Kvat::Bvh::reportError(message);
+void bvherror(yyscan_t, Kvat::Bvh::BvhLoad* load, const char* message) {
+  Kvat::Bvh::reportError(*load, message);
 }

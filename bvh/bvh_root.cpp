@@ -1,46 +1,8 @@
 #include "bvh_root.h"
 
-#include <cstdio>
 #include <new>
 
-#include "bvh_load.h"
-// Generated at build time from bvh_grammar.y and bvh_scanner.l.
-#include "bvh_grammar.hpp"
-#define YYSTYPE BVHSTYPE
-#include "bvh_scanner.hpp"
-
 namespace Kvat {
-
-namespace Bvh {
-
-void scannerFatal(const char* message) {
-  std::fprintf(stderr, "%s\n", message);
-  throw ScannerAbort(message);
-}
-
-void reportError(const char* message) { std::printf("ERROR: %s\n", message); }
-
-std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize) {
-  std::size_t n = 0;
-  while (n < maxSize) {
-    int c = std::getc(load.file);
-    if (c == EOF) break;
-    if (c == '\r') {
-      const int next = std::getc(load.file);
-      if (next == '\n') {
-        c = '\n';
-      } else if (next != EOF) {
-        std::ungetc(next, load.file);
-      }
-    }
-    buffer[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  if (n == 0 && std::ferror(load.file)) scannerFatal("input in flex scanner failed");
-  return n;
-}
-
-}  // namespace Bvh
 
 namespace Secne {
 
@@ -89,18 +51,45 @@ void BvhRoot::addSample(double value) {
 
 void BvhRoot::endRow() { m_iColumn = 0; }
 
-void BvhRoot::linkMotions() {
-  std::fprintf(stderr, "Motions %d \n", static_cast<int>(m_pMotionList->count()));
-  for (std::size_t i = 0; i < m_pMotionList->count(); ++i) {
-    const Motion::Motion* motion = m_pMotionList->motion(i);
-    if (!motion->name().empty()) std::fprintf(stderr, "%s ", motion->name().c_str());
+void BvhRoot::expectRows(std::size_t rows) {
+  try {
+    for (Motion::FxPlot* column : m_vColumns) column->reserveSamples(rows);
+  } catch (const std::bad_alloc&) {
+    // Only a plan: the samples still grow one by one.
+  }
+}
+
+void BvhRoot::releaseUnusedRoom() {
+  try {
+    for (Motion::FxPlot* column : m_vColumns) {
+      const std::vector<double>& samples = column->samples();
+      if (samples.capacity() - samples.size() > samples.size() / 8) column->releaseUnusedRoom();
+    }
+  } catch (const std::bad_alloc&) {
+    // The room stays: nothing is lost.
+  }
+}
+
+namespace {
+// The motion list as the reader dumps it.
+std::string motionDump(const Motion::MotionList& list) {
+  std::string dump = "Motions " + std::to_string(list.count()) + " \n";
+  for (std::size_t i = 0; i < list.count(); ++i) {
+    const Motion::Motion* motion = list.motion(i);
+    if (!motion->name().empty()) dump.append(motion->name()).append(" ");
     if (motion->count() == 0) {
-      std::fputs("\n", stderr);
+      dump += "\n";
       continue;
     }
-    std::fprintf(stderr, "Fx %d \n", static_cast<int>(motion->count()));
-    for (std::size_t k = 0; k < motion->count(); ++k) std::fprintf(stderr, "%s\n", motion->fx(k)->name().c_str());
+    dump += "Fx " + std::to_string(motion->count()) + " \n";
+    for (std::size_t k = 0; k < motion->count(); ++k) dump.append(motion->fx(k)->name()).append("\n");
   }
+  return dump;
+}
+}  // namespace
+
+void BvhRoot::linkMotions(Bvh::Diagnostics& diagnostics) {
+  diagnostics.error(motionDump(*m_pMotionList));
 
   for (std::size_t i = 0; i < m_pMotionList->count(); ++i) {
     Motion::Motion* motion = m_pMotionList->motion(i);
@@ -108,64 +97,6 @@ void BvhRoot::linkMotions() {
     if (!node) continue;
     if (auto* attr = dynamic_cast<AttributeBvh*>(node->attrib())) attr->setChannels(motion->fxList());
   }
-}
-
-namespace {
-
-// Owns the scanner for one load, so that an early end never leaks it.
-class Scanner {
- public:
-  explicit Scanner(Bvh::BvhLoad& load) {
-    if (bvhlex_init_extra(&load, &m_scanner) != 0) {
-      m_scanner = nullptr;  // no memory: there is nothing to scan with
-      return;
-    }
-    bvhset_in(load.file, m_scanner);
-  }
-  ~Scanner() {
-    if (m_scanner) bvhlex_destroy(m_scanner);
-  }
-  Scanner(const Scanner&) = delete;
-  Scanner& operator=(const Scanner&) = delete;
-  yyscan_t get() const { return m_scanner; }
-
- private:
-  yyscan_t m_scanner = nullptr;
-};
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-}  // namespace
-
-BvhRoot* createBvhRoot(const char* fileName) {
-  if (!fileName) return nullptr;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "r"));
-  if (!file) return nullptr;
-
-  std::unique_ptr<BvhRoot> root;
-  try {
-    root.reset(new BvhRoot());
-    Bvh::BvhLoad load;
-    load.root = root.get();
-    load.file = file.get();
-    load.line = 0;
-    try {
-      Scanner scanner(load);
-      // The result (accepted, given up, stack full) does not matter: whatever
-      // was built before a failure stays.
-      if (scanner.get()) bvhparse(scanner.get(), &load);
-    } catch (const std::exception&) {
-      // A fatal scanner condition (already printed) or no memory: keep what was read.
-    }
-    std::fflush(stdout);
-    root->linkMotions();
-  } catch (const std::exception&) {
-    // Not even the bare skeleton could be made.
-    return nullptr;
-  }
-  return root.release();
 }
 
 }  // namespace Secne

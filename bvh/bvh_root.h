@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "attribute_bvh.h"
+#include "bvh_diagnostics.h"
 #include "kv_motion.h"
 #include "kv_node.h"
 
@@ -27,9 +28,14 @@ class BvhRoot : public Root {
   void commitChannels();
   void addSample(double value);
   void endRow();
-  // Dumps the motion list to standard error, then hands each motion's
+  // Planning the samples' room: every channel makes room for the rows the
+  // reader expects, and after the load gives back what stayed unused.
+  std::size_t columnCount() const { return m_vColumns.size(); }
+  void expectRows(std::size_t rows);
+  void releaseUnusedRoom();
+  // Dumps the motion list to the error stream, then hands each motion's
   // channels to the joint of the same name.
-  void linkMotions();
+  void linkMotions(Bvh::Diagnostics& diagnostics = Bvh::standardStreams());
 
   const Motion::MotionList& motions() const { return *m_pMotionList; }
 
@@ -41,9 +47,18 @@ class BvhRoot : public Root {
   int32_t m_iColumn = 0;
 };
 
-// Reads a BVH file into a new skeleton owned by the caller. Returns none when
-// the file cannot be opened; any other failure returns what was read so far.
+// Reads a BVH file (opened in text mode) into a new skeleton owned by the
+// caller, with the reader's diagnostics on standard output and standard error
+// or on the sink given. Returns none when the file cannot be opened; any
+// other failure returns what was read so far.
 BvhRoot* createBvhRoot(const char* fileName);
+BvhRoot* createBvhRoot(const char* fileName, Bvh::Diagnostics& diagnostics);
+
+// The same load over bytes in memory, read as a text-mode read of a file
+// holding them would give them. Returns none only when not even the bare
+// skeleton can be made.
+BvhRoot* createBvhRootFromBytes(const char* data, std::size_t size,
+                                Bvh::Diagnostics& diagnostics = Bvh::standardStreams());
 
 }  // namespace Secne
 }  // namespace Kvat

@@ -2,23 +2,24 @@
 
 #include "bvh_grammar.hpp"
 #include "bvh_load.h"
+#include "bvh_scanner_handle.h"
 #define YYSTYPE BVHSTYPE
 #include "bvh_scanner.hpp"
 
 namespace Kvat {
 namespace Bvh {
 
-TokenStream scanTokens(std::FILE* file) {
+namespace {
+
+TokenStream scan(ByteSource& source, Diagnostics& diagnostics) {
   TokenStream out;
-  BvhLoad load;
-  load.file = file;
-  yyscan_t scanner = nullptr;
-  if (bvhlex_init_extra(&load, &scanner) != 0) return out;
-  bvhset_in(file, scanner);
+  BvhLoad load(source, diagnostics);
   try {
+    ScannerHandle scanner(load);
+    if (!scanner.get()) return out;
     for (;;) {
       BVHSTYPE value{};
-      const int code = bvhlex(&value, scanner);
+      const int code = bvhlex(&value, scanner.get());
       if (code == 0) break;
       Token t;
       t.code = code;
@@ -27,11 +28,23 @@ TokenStream scanTokens(std::FILE* file) {
       if (code == IDENT || code == STRING) t.text = value.sval;
       out.tokens.push_back(std::move(t));
     }
-  } catch (const ScannerAbort&) {
+  } catch (const ScannerAbort& abort) {
+    reportAbort(load, abort);
   }
-  bvhlex_destroy(scanner);
   out.lines = load.line;
   return out;
+}
+
+}  // namespace
+
+TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics) {
+  ByteSource source(data, size);
+  return scan(source, diagnostics);
+}
+
+TokenStream scanTokens(std::FILE* file) {
+  ByteSource source(file, kReaderFoldsFileLineEnds);
+  return scan(source, standardStreams());
 }
 
 }  // namespace Bvh

@@ -28,7 +28,23 @@ class FxPlot : public Function {
   explicit FxPlot(std::size_t capacity = 0);
 
   void appendSample(double value) { m_vdSample.push_back(value); }
-  double valueAt(double time) const override;
+  // Room for samples a reader expects, and giving back what it did not use.
+  void reserveSamples(std::size_t count) { m_vdSample.reserve(count); }
+  void releaseUnusedRoom() { m_vdSample.shrink_to_fit(); }
+  double valueAt(double time) const override { return sampledValueAt(time); }
+  // The same value without the virtual call, for callers that hold an FxPlot
+  // and pose many channels at a time.
+  double sampledValueAt(double time) const {
+    const std::size_t n = m_vdSample.size();
+    if (n == 0) return 0.0;
+    if (time < 0.0) return m_vdSample[0];
+    const double frames = time / m_dInterval;
+    // Checked before the truncation so that far-away times cannot overflow it.
+    if (!(frames < static_cast<double>(n - 1))) return m_vdSample[n - 1];
+    const int f = static_cast<int>(frames);
+    const double w = (time - f * m_dInterval) / m_dInterval;
+    return (1.0 - w) * m_vdSample[f] + w * m_vdSample[f + 1];
+  }
 
   double interval() const { return m_dInterval; }
   const std::vector<double>& samples() const { return m_vdSample; }

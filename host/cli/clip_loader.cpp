@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bvh_diagnostics.h"
 #include "bvh_root.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
@@ -36,14 +37,22 @@ bool anyJointFromFile(Kvat::Secne::Root& root) {
   return !bvh->channels().empty() || o.x != fresh.x || o.y != fresh.y || o.z != fresh.z;
 }
 
+// Keeps what the reader says, and where each parser error happened.
+class ReaderSink : public Kvat::Bvh::Diagnostics {
+ public:
+  explicit ReaderSink(ReaderOutput& output) : m_rOutput(output) {}
+  void output(const char* text, std::size_t size) override { m_rOutput.out.append(text, size); }
+  void error(const char* text, std::size_t size) override { m_rOutput.err.append(text, size); }
+
+ private:
+  ReaderOutput& m_rOutput;
+};
+
 void loadBvh(LoadedClip& clip) {
   clip.kind = "bvh";
   clip.facts = readBvhFacts(clip.path);
-  {
-    ReaderOutputCapture capture;
-    clip.root.reset(Kvat::Secne::createBvhRoot(clip.path.c_str()));
-    clip.diagnostics = capture.finish();
-  }
+  ReaderSink sink(clip.diagnostics);
+  clip.root.reset(Kvat::Secne::createBvhRoot(clip.path.c_str(), sink));
   if (!clip.root || !clip.facts) {
     clip.error = "cannot read '" + clip.path + "': the file gives no skeleton";
     return;

@@ -22,10 +22,14 @@ struct Loaded {
   bvhtest::Output output;
 };
 
-Loaded loadText(const std::string& text, const char* name = "load.bvh") {
-  const std::string path = bvhtest::writeTemp(name, text);
+// Loads the text through the entry over bytes; what the reader printed is
+// collected by the sink.
+Loaded loadText(const std::string& text, const char* = "load.bvh") {
   Loaded l;
-  l.output = bvhtest::capture([&] { l.root.reset(Kvat::Secne::createBvhRoot(path.c_str())); });
+  Kvat::Bvh::CollectedDiagnostics sink;
+  l.root.reset(Kvat::Secne::createBvhRootFromBytes(text.data(), text.size(), sink));
+  l.output.out = sink.out;
+  l.output.err = sink.err;
   return l;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// The BVH scanner on its own: the token stream of a file, for diagnostics
-// and for checking the lexical rules apart from the grammar.
+// The BVH scanner on its own: the token stream of some bytes, for
+// diagnostics and for checking the lexical rules apart from the grammar.
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "bvh_diagnostics.h"
 
 namespace Kvat {
 namespace Bvh {
@@ -21,6 +24,10 @@ struct TokenStream {
   int lines = 0;              // the line counter when the input ended
 };
 
+// Bytes in memory, read as the load entry over bytes reads them.
+TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics);
+// A file opened in text mode, read as the file-name load entry reads it;
+// diagnostics on the standard streams.
 TokenStream scanTokens(std::FILE* file);
 
 }  // namespace Bvh

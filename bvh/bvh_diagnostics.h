@@ -1,0 +1,42 @@
+#pragma once
+// Where the BVH reader's diagnostics go. The reader writes two streams of
+// text: its output (syntax errors, the motion-section reports, characters it
+// does not know) and its error stream (the motion list dump, the scanner's
+// fatal messages). By default they are the process's standard output and
+// standard error; a caller that wants them elsewhere, such as the command
+// line or a test, hands the load a sink of its own.
+
+#include <cstddef>
+#include <string>
+
+namespace Kvat {
+namespace Bvh {
+
+class Diagnostics {
+ public:
+  virtual ~Diagnostics() = default;
+  virtual void output(const char* text, std::size_t size) = 0;
+  virtual void error(const char* text, std::size_t size) = 0;
+
+  void output(const std::string& text) { output(text.data(), text.size()); }
+  void error(const std::string& text) { error(text.data(), text.size()); }
+};
+
+// Standard output and standard error (output is flushed before each error
+// text, so the two interleave in the order they were written).
+Diagnostics& standardStreams();
+
+// Keeps both streams in memory.
+class CollectedDiagnostics : public Diagnostics {
+ public:
+  void output(const char* text, std::size_t size) override { out.append(text, size); }
+  void error(const char* text, std::size_t size) override { err.append(text, size); }
+  using Diagnostics::error;
+  using Diagnostics::output;
+
+  std::string out;
+  std::string err;
+};
+
+}  // namespace Bvh
+}  // namespace Kvat

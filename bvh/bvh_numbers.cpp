@@ -1,0 +1,114 @@
+#include "bvh_numbers.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+namespace Kvat {
+namespace Bvh {
+
+namespace {
+
+constexpr int64_t kIntMax = std::numeric_limits<int32_t>::max();
+constexpr int64_t kIntMin = std::numeric_limits<int32_t>::min();
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexDigit(char c) {
+  if (isDigit(c)) return c - '0';
+  return (c | 0x20) - 'a' + 10;
+}
+
+// The power of ten of a real text's leading digit plus its exponent: above 0
+// the text is at least 1, below it less. Only used for texts whose value lies
+// beyond a float's range, where this says which end.
+int64_t decimalMagnitude(const char* p, const char* end) {
+  int64_t magnitude = 0;
+  while (p != end && *p == '0') ++p;
+  while (p != end && isDigit(*p)) ++p, ++magnitude;
+  if (p != end && *p == '.') {
+    ++p;
+    if (magnitude == 0)
+      for (; p != end && *p == '0'; ++p) --magnitude;
+    while (p != end && isDigit(*p)) ++p;
+  }
+  if (p == end || (*p | 0x20) != 'e') return magnitude;
+  ++p;
+  const bool negative = p != end && *p == '-';
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  int64_t exponent = 0;
+  // Saturates far beyond any float, and far below int64's limits.
+  for (; p != end && isDigit(*p); ++p) exponent = exponent < 1000000 ? exponent * 10 + (*p - '0') : exponent;
+  return negative ? magnitude - exponent : magnitude + exponent;
+}
+
+// The common form of capture files, "-"? digits "." digits without exponent,
+// with at most 15 significant digits: the digits m and the power 10^k are
+// exact doubles, so m / 10^k is the double nearest the text's value. Rounded
+// again to a float it is the float nearest that value unless it lies exactly
+// half-way between two floats (then the first rounding may have decided the
+// second): those, and every other form, are left to the general conversion.
+bool simpleReal(const char* p, const char* end, float& value) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  uint64_t digits = 0;
+  int count = 0, fraction = -1;
+  for (; p != end; ++p) {
+    if (*p == '.' && fraction < 0) {
+      fraction = 0;
+      continue;
+    }
+    if (!isDigit(*p) || ++count > 15) return false;
+    digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    if (fraction >= 0) ++fraction;
+  }
+  if (fraction < 0) return false;
+  const double nearest = static_cast<double>(digits) / kPowers[fraction];
+  uint64_t bits;
+  std::memcpy(&bits, &nearest, sizeof bits);
+  // The 29 bits a float drops: exactly 1 followed by zeros is a half-way case.
+  if ((bits & 0x1FFFFFFFu) == 0x10000000u) return false;
+  value = static_cast<float>(negative ? -nearest : nearest);
+  return true;
+}
+
+}  // namespace
+
+int32_t decimalInteger(const char* text, std::size_t size) {
+  const char* p = text;
+  const char* end = text + size;
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  int64_t value = 0;
+  // Once past the 32-bit range the value stays there: no overflow, and the
+  // clamp below sees the right side.
+  for (; p != end; ++p)
+    if (value <= kIntMax) value = value * 10 + (*p - '0');
+  if (negative) value = -value;
+  return static_cast<int32_t>(value > kIntMax ? kIntMax : value < kIntMin ? kIntMin : value);
+}
+
+int32_t hexInteger(const char* digits, std::size_t size) {
+  int64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i)
+    if (value <= kIntMax) value = value * 16 + hexDigit(digits[i]);
+  return static_cast<int32_t>(value > kIntMax ? kIntMax : value);
+}
+
+float realNumber(const char* text, std::size_t size) {
+  const char* end = text + size;
+  if (end != text && (end[-1] | 0x20) == 'f') --end;  // the suffix is not part of the value
+  float value = 0.f;
+  if (simpleReal(text, end, value)) return value;
+  const std::from_chars_result r = std::from_chars(text, end, value);
+  if (r.ec != std::errc::result_out_of_range) return value;
+  const bool negative = *text == '-';
+  const float magnitude =
+      decimalMagnitude(negative ? text + 1 : text, end) > 0 ? std::numeric_limits<float>::infinity() : 0.f;
+  return negative ? -magnitude : magnitude;
+}
+
+}  // namespace Bvh
+}  // namespace Kvat

@@ -1,0 +1,126 @@
+// The load entries: a file or bytes in memory through the generated scanner
+// and parser into a new BvhRoot, diagnostics to the caller's sink.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "bvh_load.h"
+#include "bvh_root.h"
+// Generated at build time from bvh_grammar.y and bvh_scanner.l.
+#include "bvh_grammar.hpp"
+#define YYSTYPE BVHSTYPE
+#include "bvh_scanner.hpp"
+#include "bvh_scanner_handle.h"
+
+namespace Kvat {
+
+namespace Bvh {
+
+namespace {
+
+class StandardStreams : public Diagnostics {
+ public:
+  void output(const char* text, std::size_t size) override { std::fwrite(text, 1, size, stdout); }
+  void error(const char* text, std::size_t size) override {
+    std::fflush(stdout);
+    std::fwrite(text, 1, size, stderr);
+  }
+};
+
+}  // namespace
+
+Diagnostics& standardStreams() {
+  static StandardStreams streams;
+  return streams;
+}
+
+void scannerFatal(const char* message) { throw ScannerAbort(message); }
+
+void reportError(BvhLoad& load, const char* message) {
+  load.diagnostics.output("ERROR: " + std::string(message) + "\n");
+}
+
+void reportAbort(BvhLoad& load, const ScannerAbort& abort) { load.diagnostics.error(std::string(abort.what()) + "\n"); }
+
+std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize) {
+  const std::size_t n = load.source.readLine(buffer, maxSize);
+  if (n == 0 && load.source.failed()) scannerFatal("input in flex scanner failed");
+  return n;
+}
+
+void planRows(BvhLoad& load) {
+  const std::size_t columns = load.root->columnCount();
+  if (columns == 0) return;
+  // A row that fills every column takes at least two bytes (a digit and a
+  // separator) per number, so the plan never holds more samples than half
+  // the bytes left: no more than the input can justify.
+  const std::size_t rowBytes = std::max(load.source.lastLineLength(), 2 * columns);
+  // Rows vary in length around the first: one in sixteen more room spares
+  // the doubling and copying of every channel, and stays under the share
+  // that releaseUnusedRoom gives back (which would copy again).
+  const std::size_t rows = load.source.remaining() / rowBytes;
+  load.root->expectRows(2 + rows + rows / 16);
+}
+
+ScannerHandle::ScannerHandle(BvhLoad& load) {
+  if (bvhlex_init_extra(&load, &m_scanner) != 0) m_scanner = nullptr;  // no memory: nothing to scan with
+}
+
+ScannerHandle::~ScannerHandle() {
+  if (m_scanner) bvhlex_destroy(m_scanner);
+}
+
+}  // namespace Bvh
+
+namespace Secne {
+
+namespace {
+
+BvhRoot* readBvh(Bvh::ByteSource& source, Bvh::Diagnostics& diagnostics) {
+  std::unique_ptr<BvhRoot> root;
+  try {
+    root.reset(new BvhRoot());
+    Bvh::BvhLoad load(source, diagnostics);
+    load.root = root.get();
+    try {
+      Bvh::ScannerHandle scanner(load);
+      // The result (accepted, given up, stack full) does not matter: whatever
+      // was built before a failure stays.
+      if (scanner.get()) bvhparse(scanner.get(), &load);
+    } catch (const Bvh::ScannerAbort& abort) {
+      Bvh::reportAbort(load, abort);
+    } catch (const std::exception&) {
+      // No memory: keep what was read.
+    }
+    root->releaseUnusedRoom();
+    root->linkMotions(diagnostics);
+  } catch (const std::exception&) {
+    // Not even the bare skeleton could be made.
+    return nullptr;
+  }
+  return root.release();
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+BvhRoot* createBvhRoot(const char* fileName) { return createBvhRoot(fileName, Bvh::standardStreams()); }
+
+BvhRoot* createBvhRoot(const char* fileName, Bvh::Diagnostics& diagnostics) {
+  if (!fileName) return nullptr;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "r"));
+  if (!file) return nullptr;
+  Bvh::ByteSource source(file.get(), Bvh::kReaderFoldsFileLineEnds);
+  return readBvh(source, diagnostics);
+}
+
+BvhRoot* createBvhRootFromBytes(const char* data, std::size_t size, Bvh::Diagnostics& diagnostics) {
+  Bvh::ByteSource source(data, size);
+  return readBvh(source, diagnostics);
+}
+
+}  // namespace Secne
+}  // namespace Kvat

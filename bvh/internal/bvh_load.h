@@ -1,0 +1,54 @@
+#pragma once
+// What the scanner and the parser share during one load. Nothing of it
+// outlives the load: the next load starts from a fresh context.
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+
+#include "bvh_diagnostics.h"
+#include "bvh_source.h"
+
+namespace Kvat {
+namespace Secne {
+class BvhRoot;
+}
+
+namespace Bvh {
+
+struct BvhLoad {
+  BvhLoad(ByteSource& bytes, Diagnostics& sink) : source(bytes), diagnostics(sink) {}
+
+  Secne::BvhRoot* root = nullptr;
+  ByteSource& source;
+  Diagnostics& diagnostics;
+  int line = 0;                    // line counter, read by the motion-section reports
+  std::string text;                // the string being collected
+  std::deque<std::string> values;  // texts handed to the parser, released with the load
+
+  const char* keep(const char* s, std::size_t size) {
+    values.emplace_back(s, size);
+    return values.back().c_str();
+  }
+};
+
+// A condition the scanner cannot go on from. Whoever runs the scanner writes
+// its message to the error stream and ends the load with what was built.
+struct ScannerAbort : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void scannerFatal(const char* message);
+// The error printer shared by scanner and parser: "ERROR: message".
+void reportError(BvhLoad& load, const char* message);
+// Writes a scanner abort's message as the reader prints it.
+void reportAbort(BvhLoad& load, const ScannerAbort& abort);
+// At the end of the first motion row: every channel makes room for as many
+// rows as the rest of the bytes holds if its rows are as long as this one.
+void planRows(BvhLoad& load);
+// The scanner's input: one line of the load's bytes at most, up to maxSize.
+// Returns 0 at the end; a file that cannot be read is a scanner abort.
+std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize);
+
+}  // namespace Bvh
+}  // namespace Kvat
