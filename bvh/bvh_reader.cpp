@@ -43,6 +43,9 @@ void reportError(BvhLoad& load, const char* message) {
 void reportAbort(BvhLoad& load, const ScannerAbort& abort) { load.diagnostics.error(std::string(abort.what()) + "\n"); }
 
 std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize) {
+  load.readAt = buffer;
+  load.lineBeforeRead = load.source.lineSoFar();
+  load.previousLine = load.source.lastLineLength();
   const std::size_t n = load.source.readLine(buffer, maxSize);
   if (n == 0 && load.source.failed()) scannerFatal("input in flex scanner failed");
   return n;
