@@ -43,6 +43,9 @@ class ReaderSink : public Kvat::Bvh::Diagnostics {
   explicit ReaderSink(ReaderOutput& output) : m_rOutput(output) {}
   void output(const char* text, std::size_t size) override { m_rOutput.out.append(text, size); }
   void error(const char* text, std::size_t size) override { m_rOutput.err.append(text, size); }
+  void errorAt(const char* message, const Kvat::Bvh::ErrorPlace& place) override {
+    m_rOutput.located.push_back({message, place.line, place.column, std::string(place.text, place.size)});
+  }
 
  private:
   ReaderOutput& m_rOutput;

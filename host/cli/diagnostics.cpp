@@ -92,13 +92,21 @@ std::size_t rowsBefore(const BvhFacts& facts, const ReaderError& e) {
   return n;
 }
 
-std::string framesContext(const BvhFacts& facts, std::size_t rows) {
-  if (facts.declaredFrames) {
-    const double declared = *facts.declaredFrames;
-    if (rows >= declared && declared >= 1) return "after all " + number(declared) + " declared frames were read";
-    return "after " + std::to_string(rows) + " of " + number(declared) + " declared frames were read";
-  }
-  return "after " + countOf(rows, "frame") + " were read";
+// Whether the error cost any frame: what had been read when it happened and,
+// when that was not every declared frame, what was read in the end.
+std::string framesContext(const BvhLoadView& load, std::size_t rows) {
+  const BvhFacts& facts = load.facts;
+  const bool declared = facts.declaredFrames && *facts.declaredFrames >= 1;
+  if (declared && rows >= *facts.declaredFrames)
+    return "after all " + number(*facts.declaredFrames) + " declared frames were read";
+  std::string s = rows == 0 ? std::string("before the first frame")
+                            : "after " + countOf(rows, "frame") + (rows == 1 ? " was" : " were") + " read";
+  if (load.samples < facts.rowLines.size())
+    return s + "; the reader stops there and the rows after it are lost (" + std::to_string(load.samples) + " of " +
+           countOf(facts.rowLines.size(), "row") + " read)";
+  s += "; the reader went on and read " + countOf(load.samples, "frame") + " in all";
+  if (declared) s += " (the file declares " + number(*facts.declaredFrames) + ")";
+  return s;
 }
 
 std::string contextOf(const BvhLoadView& load, const ReaderError& e) {
@@ -107,7 +115,7 @@ std::string contextOf(const BvhLoadView& load, const ReaderError& e) {
     return ": " + badNameSentence(*bad) + "; the reader stops reading the skeleton there";
   if (facts.motionLine > 0 && e.line == facts.motionLine && e.text != "\n")
     return ": MOTION must stand alone on its line; the reader stops there";
-  if (facts.motionLine > 0 && e.line > facts.motionLine) return ", " + framesContext(facts, rowsBefore(facts, e));
+  if (facts.motionLine > 0 && e.line > facts.motionLine) return ", " + framesContext(load, rowsBefore(facts, e));
   return "; the reader stops reading there";
 }
 
