@@ -126,7 +126,8 @@ PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
     std::vector<double> times = frameTimes(settings.from, settings.to, settings.fps);
     if (settings.still) times.push_back(*settings.still);
     result.animation.fps = settings.fps;
-    result.animation.title = settings.clip;
+    // Pages and pictures show the clip's file name; its folders are the user's own business.
+    result.animation.title = settings.clip.substr(settings.clip.find_last_of('/') + 1);
     DrawRecorder recorder;
     for (std::size_t k = 0; k < times.size(); ++k) {
       const double t = times[k];

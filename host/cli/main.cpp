@@ -87,6 +87,8 @@ void addRender(CLI::App& app, RenderRequest& render) {
       ->option_text("front|side|top|three-quarter");
   cmd->add_option("--size", render.size, "Picture size (default 640x480)")->option_text("WxH");
   cmd->add_option("--at", render.at, "Draw one frame at this time (PNG, SVG)")->check(kFinite)->option_text("SECONDS");
+  cmd->add_flag("--follow", render.follow, "Keep the skeleton's first joint in the middle of the picture");
+  cmd->add_flag("--stamp", render.stamp, "Write each frame's time in its top-left corner (GIF, PNG, SVG)");
   cmd->add_option("--speed", render.speed,
                   "host (default): the host's 30 samples per second; file: the clip plays at its own frame time")
       ->check(CLI::IsMember({"host", "file"}))

@@ -69,6 +69,8 @@ int prepare(const RenderRequest& request, std::size_t clips, Shared& shared) {
   const std::optional<Render::View> view = Render::parseView(request.view);
   if (!view) return usage("--view is one of front, side, top, three-quarter, not '" + request.view + "'");
   shared.options.view = *view;
+  shared.options.follow = request.follow;
+  shared.options.stamp = request.stamp;
   shared.extension = request.at ? ".png" : ".gif";
   if (!request.output.empty()) {
     if (!Render::formatFromPath(request.output, shared.format))

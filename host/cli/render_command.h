@@ -26,6 +26,8 @@ struct RenderRequest {
   std::string view = "three-quarter";
   std::string size = "640x480";
   std::optional<double> at;    // one frame only (PNG, SVG)
+  bool follow = false;         // the camera keeps the skeleton's first joint in the middle
+  bool stamp = false;          // each frame's time in its corner
   std::string speed = "host";  // "host": 30 samples per second; "file": the file's own frame time
   std::string up = "y";        // "z": the clip was recorded with Z up
   std::string module;          // the module file; empty: next to this program

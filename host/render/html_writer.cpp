@@ -1,7 +1,10 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 
+#include "packed_clip.h"
+#include "player_script.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -9,47 +12,68 @@ namespace Render {
 
 namespace {
 
-std::string num(double v) {
+// A JSON string that is also safe inside a script element: no "</" can end it.
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == '<' || c == '>' || c == '&') {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string number(double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f", std::isfinite(v) ? v : 0.0);
+  std::snprintf(buf, sizeof buf, "%.17g", std::isfinite(v) ? v : 0.0);
   return buf;
 }
 
-std::string css(const Colour& c) {
-  char buf[40];
-  auto v = [](double x) { return static_cast<int>(std::lround(std::min(1.0, std::max(0.0, x)) * 255)); };
-  std::snprintf(buf, sizeof buf, "rgb(%d,%d,%d)", v(c.r), v(c.g), v(c.b));
-  return buf;
+constexpr View kAllViews[] = {View::Front, View::Side, View::Top, View::ThreeQuarter};
+
+// What the player needs besides the packed points: colours, sizes, views,
+// quantisation and the frames' shapes.
+void writeMeta(std::ostream& out, const Animation& animation, const RenderOptions& options, const PackedClip& packed) {
+  const ViewAngles start = viewAngles(options.view);
+  out << "{\"frames\":" << animation.frames.size() << ",\"fps\":" << number(animation.fps > 0 ? animation.fps : 30)
+      << ",\"colour\":" << jsonString(cssColour(animation.lineColour))
+      << ",\"background\":" << jsonString(cssColour(options.style.background))
+      << ",\"grid\":" << jsonString(cssColour(options.style.grid))
+      << ",\"lineWidth\":" << number(lineWidthFor(options.style, options.width, options.height))
+      << ",\"gridWidth\":" << number(options.style.gridWidth) << ",\"follow\":" << (options.follow ? "true" : "false")
+      << ",\"view\":[" << number(start.yaw) << ',' << number(start.pitch) << "],\"views\":{";
+  for (View v : kAllViews) {
+    const ViewAngles a = viewAngles(v);
+    out << (v == kAllViews[0] ? "" : ",") << jsonString(viewName(v)) << ":[" << number(a.yaw) << ',' << number(a.pitch)
+        << ']';
+  }
+  out << "},\"offsetMin\":[" << number(packed.offsetMin[0]) << ',' << number(packed.offsetMin[1]) << ','
+      << number(packed.offsetMin[2]) << "],\"offsetStep\":[" << number(packed.offsetStep[0]) << ','
+      << number(packed.offsetStep[1]) << ',' << number(packed.offsetStep[2]) << "],\"shapes\":[";
+  for (std::size_t s = 0; s < packed.shapes.size(); ++s) {
+    out << (s ? "," : "") << '[';
+    for (std::size_t i = 0; i < packed.shapes[s].size(); ++i) out << (i ? "," : "") << packed.shapes[s][i];
+    out << ']';
+  }
+  out << "],\"runs\":[";
+  for (std::size_t r = 0; r < packed.runs.size(); ++r)
+    out << (r ? "," : "") << '[' << packed.runs[r][0] << ',' << packed.runs[r][1] << ']';
+  out << "]}";
 }
 
-// The player: draws the grid and one frame's lines on a canvas; a button
-// plays and pauses at the clip's rate, a slider picks any frame.
-const char* const kPlayerScript = R"JS(
-const cv = document.getElementById('view'), cx = cv.getContext('2d');
-const slider = document.getElementById('frame'), button = document.getElementById('play');
-const label = document.getElementById('time');
-function draw(k) {
-  cx.fillStyle = clip.background; cx.fillRect(0, 0, cv.width, cv.height);
-  cx.strokeStyle = clip.grid; cx.lineWidth = 1; cx.beginPath();
-  for (const g of clip.gridLines) { cx.moveTo(g[0], g[1]); cx.lineTo(g[2], g[3]); }
-  cx.stroke();
-  const f = clip.frames[k];
-  cx.strokeStyle = clip.colour; cx.lineWidth = clip.lineWidth; cx.lineCap = 'round'; cx.beginPath();
-  for (let i = 0; i + 3 < f.s.length; i += 4) { cx.moveTo(f.s[i], f.s[i + 1]); cx.lineTo(f.s[i + 2], f.s[i + 3]); }
-  cx.stroke();
-  slider.value = k; label.textContent = f.t.toFixed(3) + ' s';
-}
-let timer = null;
-function stop() { clearInterval(timer); timer = null; button.textContent = 'Play'; }
-button.onclick = () => {
-  if (timer) { stop(); return; }
-  button.textContent = 'Pause';
-  timer = setInterval(() => draw((Number(slider.value) + 1) % clip.frames.length), 1000 / clip.fps);
-};
-slider.max = clip.frames.length - 1;
-slider.oninput = () => { stop(); draw(Number(slider.value)); };
-draw(0);
-)JS";
+const char* const kStyleSheet =
+    "body{font-family:sans-serif;font-size:14px;margin:0;color:#333}"
+    "canvas{display:block;cursor:grab;touch-action:none}"
+    "#bar{padding:6px 8px;display:flex;flex-wrap:wrap;gap:6px 10px;align-items:center}"
+    "#frame{flex:1 1 200px}#readout{font-variant-numeric:tabular-nums;min-width:13em}"
+    "#title{font-weight:bold}#help{color:#777;font-size:12px;padding:0 8px 8px}";
 
 }  // namespace
 
@@ -78,37 +102,30 @@ std::string escapeHtml(const std::string& s) {
 
 std::string writeHtml(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
-  const Projection projection(options.view, animation, options.width, options.height);
+  const PackedClip packed = packClip(animation);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return "cannot create the file";
   const std::string title = escapeHtml(animation.title.empty() ? std::string("boneplay") : animation.title);
-  out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << title << "</title>\n"
-      << "<style>body{font-family:sans-serif;margin:1em}#frame{width:" << options.width
-      << "px}canvas{display:block;border:1px solid #ccc;margin-bottom:.5em}</style></head>\n<body>\n"
-      << "<div>" << title << "</div>\n<canvas id=\"view\" width=\"" << options.width << "\" height=\"" << options.height
-      << "\"></canvas>\n"
-      << "<button id=\"play\">Play</button> <span id=\"time\"></span><br>\n"
-      << "<input id=\"frame\" type=\"range\" min=\"0\" value=\"0\">\n<script>\nconst clip = {";
-  out << "fps:" << (animation.fps > 0 ? animation.fps : 30) << ",colour:'" << css(animation.lineColour)
-      << "',background:'" << css(options.style.background) << "',grid:'" << css(options.style.grid)
-      << "',lineWidth:" << lineWidthFor(options.style, options.width, options.height) << ",\ngridLines:[";
-  bool first = true;
-  for (const Line2& g : gridLines(projection)) {
-    out << (first ? "" : ",") << '[' << num(g.a.x) << ',' << num(g.a.y) << ',' << num(g.b.x) << ',' << num(g.b.y)
-        << ']';
-    first = false;
-  }
-  out << "],\nframes:[\n";
-  for (std::size_t k = 0; k < animation.frames.size(); ++k) {
-    const Frame& f = animation.frames[k];
-    out << (k ? ",\n" : "") << "{t:" << f.time << ",s:[";
-    for (std::size_t i = 0; i < f.segments.size(); ++i) {
-      const Point2 a = projection.toPicture(f.segments[i].a), b = projection.toPicture(f.segments[i].b);
-      out << (i ? "," : "") << num(a.x) << ',' << num(a.y) << ',' << num(b.x) << ',' << num(b.y);
-    }
-    out << "]}";
-  }
-  out << "]};\n" << kPlayerScript << "</script>\n</body></html>\n";
+  out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << title << "</title>\n<style>" << kStyleSheet
+      << "#bar,#help{max-width:" << std::max(options.width, 480) - 16
+      << "px}</style></head>\n<body>\n<canvas id=\"view\" width=\"" << options.width << "\" height=\"" << options.height
+      << "\"></canvas>\n<div id=\"bar\"><span id=\"title\">" << title
+      << "</span><button id=\"play\">Play</button><input id=\"frame\" type=\"range\" min=\"0\" value=\"0\">"
+      << "<span id=\"readout\"></span>\n<label>speed <select id=\"speed\"><option value=\"0.25\">0.25&times;</option>"
+      << "<option value=\"0.5\">0.5&times;</option><option value=\"1\" selected>1&times;</option>"
+      << "<option value=\"1.5\">1.5&times;</option><option value=\"2\">2&times;</option></select></label>"
+      << "<label><input id=\"loop\" type=\"checkbox\" checked> loop</label>"
+      << "<label><input id=\"follow\" type=\"checkbox\"> follow</label>\n";
+  for (View v : kAllViews) out << "<button data-view=\"" << viewName(v) << "\">" << viewName(v) << "</button>";
+  out << "</div>\n<div id=\"help\">Drag to orbit, shift-drag to pan, wheel to zoom; space plays and pauses, "
+      << "the arrow keys step a frame.</div>\n<output id=\"state\" hidden></output>\n"
+      << "<script id=\"clip-meta\" type=\"application/json\">";
+  writeMeta(out, animation, options, packed);
+  out << "</script>\n<script id=\"clip-data\" type=\"application/octet-stream\">\n";
+  // Base64 in lines of 76 characters.
+  const std::string data = base64(packed.bytes);
+  for (std::size_t i = 0; i < data.size(); i += 76) out << data.substr(i, 76) << '\n';
+  out << "</script>\n<script>\n" << kPlayerScript << "</script>\n</body></html>\n";
   out.close();
   return out ? "" : "cannot write the file";
 }

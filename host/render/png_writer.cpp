@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "time_text.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -13,14 +14,16 @@ constexpr std::size_t kSheetFrames = 12;
 constexpr int kSheetColumns = 4;
 
 // One frame when a still is asked for, else a contact sheet of up to twelve
-// frames spread over the clip, four to a row, each at half the picture size.
+// frames spread over the clip, four to a row, each at half the picture size
+// with its time written under it.
 struct Layout {
   std::vector<std::size_t> frames;
-  int tileW, tileH, columns, rows;
+  int tileW, tileH, labelH, columns, rows;
+  int textSize;
 };
 
 Layout layoutOf(const Animation& animation, const RenderOptions& options) {
-  Layout l{{}, options.width, options.height, 1, 1};
+  Layout l{{}, options.width, options.height, 0, 1, 1, 1};
   if (options.stillIndex >= 0 && static_cast<std::size_t>(options.stillIndex) < animation.frames.size()) {
     l.frames.push_back(static_cast<std::size_t>(options.stillIndex));
     return l;
@@ -29,10 +32,21 @@ Layout layoutOf(const Animation& animation, const RenderOptions& options) {
   if (l.frames.size() > 1) {
     l.tileW = std::max(1, options.width / 2);
     l.tileH = std::max(1, options.height / 2);
+    l.textSize = std::max(1, l.tileH / 100);  // labels stay legible under small cells
+    l.labelH = textHeight(l.textSize) + 6 * l.textSize;
     l.columns = std::min<int>(kSheetColumns, static_cast<int>(l.frames.size()));
     l.rows = static_cast<int>((l.frames.size() + l.columns - 1) / l.columns);
   }
   return l;
+}
+
+// Copies a canvas into the picture with its top-left corner at (ox, oy).
+void paste(const Canvas& canvas, const RenderOptions& options, const Colour& line, std::vector<uint8_t>& pixels,
+           int pictureW, int ox, int oy) {
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x)
+      pixelColour(canvas, options.style, line, x, y,
+                  &pixels[(static_cast<std::size_t>(oy + y) * pictureW + ox + x) * 3]);
 }
 
 }  // namespace
@@ -43,31 +57,37 @@ void pictureSize(Format format, const Animation& animation, const RenderOptions&
   if (format != Format::Png) return;
   const Layout l = layoutOf(animation, options);
   width = l.tileW * l.columns;
-  height = l.tileH * l.rows;
+  height = (l.tileH + l.labelH) * l.rows;
 }
 
 std::string writePng(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
   const Layout layout = layoutOf(animation, options);
-  const std::vector<std::size_t>& frames = layout.frames;
-  const int tileW = layout.tileW, tileH = layout.tileH, columns = layout.columns;
-  const int w = tileW * columns, h = tileH * layout.rows;
+  const int cellH = layout.tileH + layout.labelH;
+  const int w = layout.tileW * layout.columns, h = cellH * layout.rows;
   std::vector<uint8_t> pixels(static_cast<std::size_t>(w) * h * 3);
-  // Unused tiles stay the background colour.
+  // Unused cells stay the background colour.
   uint8_t bg[3];
   const Canvas blank(1, 1);
   pixelColour(blank, options.style, animation.lineColour, 0, 0, bg);
   for (std::size_t i = 0; i < pixels.size(); i += 3) std::memcpy(&pixels[i], bg, 3);
 
-  const Projection projection(options.view, animation, tileW, tileH);
-  Canvas canvas(tileW, tileH);
-  for (std::size_t t = 0; t < frames.size(); ++t) {
-    drawFrame(canvas, projection, animation.frames[frames[t]], options.style);
-    const int ox = static_cast<int>(t % columns) * tileW, oy = static_cast<int>(t / columns) * tileH;
-    for (int y = 0; y < tileH; ++y)
-      for (int x = 0; x < tileW; ++x)
-        pixelColour(canvas, options.style, animation.lineColour, x, y,
-                    &pixels[(static_cast<std::size_t>(oy + y) * w + ox + x) * 3]);
+  Projection projection(options.view, animation, layout.tileW, layout.tileH, options.follow);
+  Canvas canvas(layout.tileW, layout.tileH);
+  Canvas label(layout.tileW, std::max(1, layout.labelH));
+  for (std::size_t t = 0; t < layout.frames.size(); ++t) {
+    const Frame& frame = animation.frames[layout.frames[t]];
+    projection.track(frame);
+    drawFrame(canvas, projection, frame, options.style);
+    if (options.stamp && layout.labelH == 0) drawStamp(canvas, frame.time);
+    const int ox = static_cast<int>(t % layout.columns) * layout.tileW,
+              oy = static_cast<int>(t / layout.columns) * cellH;
+    paste(canvas, options, animation.lineColour, pixels, w, ox, oy);
+    if (layout.labelH == 0) continue;
+    label.clear();
+    const std::string text = timeText(frame.time, 2);
+    drawText(label, (layout.tileW - textWidth(text, layout.textSize)) / 2, 3 * layout.textSize, text, layout.textSize);
+    paste(label, options, animation.lineColour, pixels, w, ox, oy + layout.tileH);
   }
 
   png_image image;

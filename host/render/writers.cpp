@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
 
 namespace Boneplay {
 namespace Render {
@@ -41,6 +43,13 @@ std::string writePicture(Format format, const Animation& animation, const Render
       return writeHtml(animation, options, path);
   }
   return "unknown picture format";
+}
+
+std::string cssColour(const Colour& c) {
+  char buf[40];
+  auto v = [](double x) { return static_cast<int>(std::lround(std::clamp(x, 0.0, 1.0) * 255)); };
+  std::snprintf(buf, sizeof buf, "rgb(%d,%d,%d)", v(c.r), v(c.g), v(c.b));
+  return buf;
 }
 
 std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count) {

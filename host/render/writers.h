@@ -1,6 +1,7 @@
 #pragma once
 // Pictures of an animation: animated GIF, PNG (one frame or a contact sheet),
-// SVG (animated, or one frame) and a self-contained HTML player.
+// SVG (animated, or one frame) and a self-contained HTML player that keeps
+// the segments in 3D and projects them in the page.
 
 #include <string>
 
@@ -16,6 +17,8 @@ struct RenderOptions {
   int width = 640;
   int height = 480;
   int stillIndex = -1;  // >= 0: draw only that frame (PNG, SVG)
+  bool follow = false;  // keep the skeleton's first joint in the middle
+  bool stamp = false;   // write each frame's time in its top-left corner
   Style style;
 };
 
@@ -36,6 +39,9 @@ std::string escapeHtml(const std::string& text);
 
 // The size of the picture a format writes: a PNG contact sheet is several tiles.
 void pictureSize(Format format, const Animation& animation, const RenderOptions& options, int& width, int& height);
+
+// "rgb(255,0,0)" for a colour of 0..1 channels.
+std::string cssColour(const Colour& colour);
 
 // The frames a contact sheet shows: at most `count`, evenly spread, first and last included.
 std::vector<std::size_t> sheetFrames(std::size_t frameCount, std::size_t count);

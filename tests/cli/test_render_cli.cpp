@@ -1,6 +1,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,7 @@ TEST(CliRender, GifFramesFollowTheRangeAndStayInsideThePicture) {
       {"--from 0 --to 1 --fps 10", 11},
       {"--from 0.5 --to 2 --fps 4 --view side --size 200x150", 7},
       {"--to 0.25 --fps 12 --view top --auto-resize", 4},
+      {"--to 2 --fps 5 --follow --stamp", 11},
   };
   for (const Case& c : cases) {
     const auto r = boneplay(std::string("render -o '") + out + "' " + c.args);
@@ -87,6 +90,10 @@ TEST(CliRender, OtherFormatsAndTheRig) {
   const std::string html = clitest::writeTemp("walk.html", "");
   r = boneplay("render --to 0.5 -o '" + html + "'");
   EXPECT_EQ(r.status, 0) << r.err;
+  std::stringstream page;
+  page << std::ifstream(html).rdbuf();
+  // The page is titled with the clip's file name, not its path.
+  EXPECT_NE(page.str().find("<title>walk.bvh</title>"), std::string::npos);
   const std::string gif = clitest::writeTemp("rig.gif", "");
   r = boneplay(std::string("render --no-clip --scene '") + BONEPLAY_SOURCE_DIR +
                "/samples/rig.json' --to 1 --fps 5 -o '" + gif + "'");
