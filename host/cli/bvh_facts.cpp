@@ -1,5 +1,6 @@
 #include "bvh_facts.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,9 @@ namespace {
 // Names and the start of motion lines are kept only this long: enough to
 // report and classify them, and a line of megabytes costs nothing more.
 constexpr std::size_t kKeptText = 256;
+// A frame count above this is none: the reader's numbers are 32-bit, and no
+// file holds that many rows.
+constexpr double kMaxDeclaredFrames = 2147483647.0;
 
 struct Keyword {
   const char* word;
@@ -154,9 +158,11 @@ class FactsReader {
       m_bMotion = false;  // a new section starts, as the reader's scanner sees it
       m_xFacts.hierarchy = true;
     } else if (startsWith(line, "Frames")) {
-      if (auto v = headerValue(line)) m_xFacts.declaredFrames = v;
+      const std::optional<double> v = headerValue(line);
+      if (v && *v >= 0 && *v <= kMaxDeclaredFrames) m_xFacts.declaredFrames = v;
     } else if (startsWith(line, "Frame")) {
-      if (auto v = headerValue(line)) m_xFacts.frameTime = v;
+      const std::optional<double> v = headerValue(line);
+      if (v && std::isfinite(*v)) m_xFacts.frameTime = v;
     } else if (std::strchr("0123456789+-.", line[0])) {
       m_xFacts.rowLines.push_back(m_iLine);
     }

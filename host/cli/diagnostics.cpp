@@ -12,7 +12,7 @@ constexpr std::size_t kQuotedText = 40;
 
 std::string number(double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
+  std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
 }
 
@@ -119,6 +119,30 @@ std::string contextOf(const BvhLoadView& load, const ReaderError& e) {
   return "; the reader stops reading there";
 }
 
+// Rows beyond the declared frame count, or declared frames without rows, by row and line.
+std::string rowsWarning(const BvhFacts& facts) {
+  if (!facts.declaredFrames || facts.rowLines.size() == *facts.declaredFrames) return "";
+  const std::size_t rows = facts.rowLines.size();
+  const double declared = *facts.declaredFrames;
+  std::string s = "the file declares " + countOf(static_cast<std::size_t>(declared < 0 ? 0 : declared), "frame") +
+                  " but holds " + countOf(rows, "row") + " of numbers";
+  if (declared >= 0 && rows > declared) {
+    const std::size_t first = static_cast<std::size_t>(declared);  // 0-based index of the first extra row
+    s += first + 1 == rows
+             ? ": row " + std::to_string(rows) + " (line " + std::to_string(facts.rowLines.back()) +
+                   ") is beyond the declared count and is played too"
+             : ": rows " + std::to_string(first + 1) + " to " + std::to_string(rows) + " (lines " +
+                   std::to_string(facts.rowLines[first]) + " to " + std::to_string(facts.rowLines.back()) +
+                   ") are beyond the declared count and are played too";
+  } else {
+    s += rows + 1 >= declared ? ": frame " + number(declared) + " is missing"
+                              : ": frames " + std::to_string(rows + 1) + " to " + number(declared) + " are missing";
+    if (rows > 0)
+      s += "; the clip ends with row " + std::to_string(rows) + " (line " + std::to_string(facts.rowLines.back()) + ")";
+  }
+  return s;
+}
+
 std::vector<std::string> readerErrors(const BvhLoadView& load) { return splitReaderOutput(load.output.out).errors; }
 
 }  // namespace
@@ -173,28 +197,8 @@ std::vector<std::string> bvhWarnings(const BvhLoadView& load) {
     warnings.push_back(countOf(facts.loneCarriageReturns, "line end") +
                        (facts.loneCarriageReturns == 1 ? " is" : " are") +
                        " a carriage return alone, which the reader does not take as a line end");
-  if (facts.declaredFrames && facts.rowLines.size() != *facts.declaredFrames) {
-    const std::size_t rows = facts.rowLines.size();
-    const double declared = *facts.declaredFrames;
-    std::string s = "the file declares " + countOf(static_cast<std::size_t>(declared < 0 ? 0 : declared), "frame") +
-                    " but holds " + countOf(rows, "row") + " of numbers";
-    if (declared >= 0 && rows > declared) {
-      const std::size_t first = static_cast<std::size_t>(declared);  // 0-based index of the first extra row
-      s += first + 1 == rows
-               ? ": row " + std::to_string(rows) + " (line " + std::to_string(facts.rowLines.back()) +
-                     ") is beyond the declared count and is played too"
-               : ": rows " + std::to_string(first + 1) + " to " + std::to_string(rows) + " (lines " +
-                     std::to_string(facts.rowLines[first]) + " to " + std::to_string(facts.rowLines.back()) +
-                     ") are beyond the declared count and are played too";
-    } else {
-      s += rows + 1 >= declared ? ": frame " + number(declared) + " is missing"
-                                : ": frames " + std::to_string(rows + 1) + " to " + number(declared) + " are missing";
-      if (rows > 0)
-        s += "; the clip ends with row " + std::to_string(rows) + " (line " + std::to_string(facts.rowLines.back()) +
-             ")";
-    }
-    warnings.push_back(s);
-  }
+  const std::string rows = rowsWarning(facts);
+  if (!rows.empty()) warnings.push_back(rows);
   return warnings;
 }
 

@@ -192,6 +192,18 @@ ClipOutcome renderClip(const RenderRequest& request, const LoadedClip* clip, con
   return outcome;
 }
 
+// The gallery of a folder of pictures; returns the exit status.
+int writeIndex(const std::string& folder, const std::vector<GalleryEntry>& gallery) {
+  const std::string index = folder + "/index.html";
+  const std::string error = writeGallery(index, gallery);
+  if (!error.empty()) {
+    std::cerr << "boneplay: cannot write '" << index << "': " << error << "\n";
+    return 1;
+  }
+  std::cout << "wrote " << index << ": a gallery of " << countOf(gallery.size(), "clip") << "\n";
+  return 0;
+}
+
 }  // namespace
 
 bool parseSize(const std::string& text, int& width, int& height) {
@@ -254,16 +266,7 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
     status.add(outcome.status);
     gallery.push_back(std::move(entry));
   }
-  if (!request.outDir.empty()) {
-    const std::string index = request.outDir + "/index.html";
-    const std::string error = writeGallery(index, gallery);
-    if (!error.empty()) {
-      std::cerr << "boneplay: cannot write '" << index << "': " << error << "\n";
-      status.add(1);
-    } else {
-      std::cout << "wrote " << index << ": a gallery of " << countOf(gallery.size(), "clip") << "\n";
-    }
-  }
+  if (!request.outDir.empty()) status.add(writeIndex(request.outDir, gallery));
   return status.worst();
 }
 

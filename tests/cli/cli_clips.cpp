@@ -40,6 +40,8 @@ std::map<std::string, std::string> contents() {
       {"extra.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + kRow + kRow + kRow)},
       {"gap.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "\n" + kRow)},
       {"blankmotion.bvh", clipWithMotion("\nFrames: 2\nFrame Time: 0.01\n" + kRow + kRow)},
+      {"mostframes.bvh", clipWithMotion("Frames: 2147483647\nFrame Time: 0.01\n" + kRow + kRow)},
+      {"toomanyframes.bvh", clipWithMotion("Frames: 2147483648\nFrame Time: 1.0e999\n" + kRow + kRow)},
       {"cut.bvh", clipWithMotion("Frames: 5\nFrame Time: 0.01\n" + kRow + kRow)},
       {"notime.bvh", clipWithMotion("Frames: 2\n" + kRow + kRow)},
       {"hierarchy.bvh", worked.substr(0, worked.find("MOTION"))},

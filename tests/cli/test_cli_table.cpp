@@ -88,6 +88,11 @@ const Line kLines[] = {
      R"(declares 2 frames but holds 4 rows of numbers: rows 3 to 4 \(lines 21 to 22\) are beyond the declared count)",
      "samples: 4 read \\(the file declares 2 frames\\)", ""},
     {"info {cut.bvh}", 0, "declares 5 frames but holds 2 rows of numbers: frames 3 to 5 are missing", "", ""},
+    // The largest frame count a file can declare, and one more (no count at all).
+    {"info {mostframes.bvh}", 0, "declares 2147483647 frames but holds 2 rows of numbers: frames 3 to 2147483647", "",
+     ""},
+    {"info {toomanyframes.bvh}", 0, "^$",
+     "samples: 2 read \\(the file declares no frame count\\)\nframe time: none declared", ""},
     {"info {worked.bvh}", 0, "^$", "frame time: 0.01 s in the file \\(100 per second\\)", ""},
     // --strict, and global options after the subcommand.
     {"info {extra.bvh} --strict", 1, "error \\(--strict\\)", "^$", ""},
