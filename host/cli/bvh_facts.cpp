@@ -10,8 +10,9 @@ namespace Cli {
 
 namespace {
 
-// Names and the start of motion lines are kept only this long: enough to
-// report and classify them, and a line of megabytes costs nothing more.
+// The start of a motion line is kept only this long: enough to classify it,
+// and a row of megabytes costs nothing more. (Names are kept whole, as the
+// reader keeps them.)
 constexpr std::size_t kKeptText = 256;
 // A frame count above this is none: the reader's numbers are 32-bit, and no
 // file holds that many rows.
@@ -112,7 +113,7 @@ class FactsReader {
 
   void wordByte(char c, int column) {
     if (m_sWord.empty()) m_iWordColumn = column;
-    if (m_sWord.size() < kKeptText) m_sWord += c;
+    m_sWord += c;
     m_bInWord = true;
   }
 
@@ -221,22 +222,6 @@ std::optional<BvhFacts> readBvhFacts(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::nullopt;
   return readBvhFacts(file.get());
-}
-
-std::string lineOfFile(const std::string& path, int line) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file || line < 1) return "";
-  std::string text;
-  int at = 1;
-  for (int c; (c = std::getc(file.get())) != EOF;) {
-    if (c == '\n') {
-      if (at++ == line) break;
-      continue;
-    }
-    if (at == line && text.size() < kKeptText) text += static_cast<char>(c);
-  }
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  return text;
 }
 
 std::size_t firstOutsideDialect(const std::string& name) {

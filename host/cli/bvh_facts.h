@@ -46,9 +46,6 @@ struct BvhFacts {
 std::optional<BvhFacts> readBvhFacts(std::FILE* file);
 std::optional<BvhFacts> readBvhFacts(const std::string& path);
 
-// The bytes of a line of the file (without its line end), or "" when there is none.
-std::string lineOfFile(const std::string& path, int line);
-
 // Whether every byte of a name is a letter, digit or underscore (ASCII), the
 // only characters the reader takes in a name.
 bool isDialectName(const std::string& name);

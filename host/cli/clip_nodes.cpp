@@ -55,7 +55,7 @@ bool applyFacts(std::vector<ClipNode>& nodes, const BvhFacts& facts) {
   if (nodes[1].node->name() != roots.front()->name) nodes[1].fileName = roots.front()->name;
   for (std::size_t i = 2; i < nodes.size(); ++i) {
     const BvhJointLine& line = *blocks[i - 2];
-    if (line.keyword == BvhJointLine::Keyword::End) nodes[i].role = kRoleEndSite;
+    if (line.keyword == BvhJointLine::Keyword::End) nodes[i].role = Role::EndSite;
     if (nodes[i].node->name() != line.name) nodes[i].fileName = line.name;
   }
   return true;
@@ -63,14 +63,26 @@ bool applyFacts(std::vector<ClipNode>& nodes, const BvhFacts& facts) {
 
 }  // namespace
 
+const char* roleName(Role role) {
+  switch (role) {
+    case Role::Top:
+      return "top";
+    case Role::EndSite:
+      return "end site";
+    case Role::Joint:
+      break;
+  }
+  return "joint";
+}
+
 std::vector<ClipNode> clipNodes(Kvat::Secne::Root& root, const BvhFacts* facts) {
   std::vector<ClipNode> nodes = preOrder(root.top());
-  nodes.front().role = kRoleTop;
+  nodes.front().role = Role::Top;
   if (facts && applyFacts(nodes, *facts)) return nodes;
   for (std::size_t i = 1; i < nodes.size(); ++i) {
     nodes[i].fileName.clear();
     const bool leaf = nodes[i].node->children().empty();
-    nodes[i].role = leaf && i > 1 && !hasChannels(nodes[i].node) ? kRoleEndSite : kRoleJoint;
+    nodes[i].role = leaf && i > 1 && !hasChannels(nodes[i].node) ? Role::EndSite : Role::Joint;
   }
   return nodes;
 }

@@ -12,16 +12,15 @@
 namespace Boneplay {
 namespace Cli {
 
-// What a node stands for.
-constexpr const char* kRoleTop = "top";
-constexpr const char* kRoleJoint = "joint";
-constexpr const char* kRoleEndSite = "end site";
+// What a node stands for, and its name in the reports.
+enum class Role { Top, Joint, EndSite };
+const char* roleName(Role role);
 
 struct ClipNode {
   Kvat::Secne::Node* node = nullptr;
   int parent = -1;  // index into the list; -1 for the top node
   int depth = 0;
-  const char* role = kRoleJoint;
+  Role role = Role::Joint;
   std::string fileName;  // the file's own name where it differs from the node's; else ""
 };
 

@@ -48,6 +48,7 @@ std::size_t utf8Length(const std::string& s, std::size_t pos, unsigned& code) {
 
 // One character of a name as a person reads it: ':' or 'ü' (U+00FC) or the byte 0x80.
 std::string describeCharacter(const std::string& name, std::size_t pos) {
+  if (pos >= name.size()) return "nothing";
   const unsigned char c = static_cast<unsigned char>(name[pos]);
   char buf[48];
   if (c >= 0x20 && c < 0x7f) {

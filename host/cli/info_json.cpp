@@ -21,7 +21,7 @@ Json nodeList(LoadedClip& clip) {
     Json entry;
     entry["name"] = n.node->name();
     entry["parent"] = n.parent;
-    entry["role"] = n.role;
+    entry["role"] = roleName(n.role);
     if (!n.fileName.empty()) entry["file_name"] = n.fileName;
     if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(n.node->attrib())) {
       const Kvat::Vector3& o = bvh->offset();

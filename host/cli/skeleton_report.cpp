@@ -80,7 +80,7 @@ void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& o
     nlohmann::ordered_json entry;
     entry["name"] = n.node->name();
     entry["parent"] = n.parent;
-    entry["role"] = n.role;
+    entry["role"] = roleName(n.role);
     if (!n.fileName.empty()) entry["file_name"] = n.fileName;
     entry["world"] = nlohmann::ordered_json::array();
     list.push_back(entry);
@@ -105,7 +105,7 @@ void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& ou
   poseAll(*clip.root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
     out << number(request.times[t]) << ',' << i << ',' << csvField(nodes[i].node->name()) << ',' << nodes[i].parent;
     for (int k = 0; k < 16; ++k) out << ',' << number(m[k]);
-    out << ',' << nodes[i].role << ',' << csvField(nodes[i].fileName) << ',' << file << "\n";
+    out << ',' << roleName(nodes[i].role) << ',' << csvField(nodes[i].fileName) << ',' << file << "\n";
   });
 }
 
@@ -113,8 +113,8 @@ void writeInfo(LoadedClip& clip, std::ostream& out) {
   const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
   std::size_t joints = 0, ends = 0;
   for (const ClipNode& n : nodes) {
-    if (n.role == kRoleJoint) ++joints;
-    if (n.role == kRoleEndSite) ++ends;
+    if (n.role == Role::Joint) ++joints;
+    if (n.role == Role::EndSite) ++ends;
   }
   out << "file: " << clip.path << "\n";
   out << "kind: " << clip.kind << "\n";
@@ -125,7 +125,7 @@ void writeInfo(LoadedClip& clip, std::ostream& out) {
   char buf[128];
   for (const ClipNode& n : nodes) {
     out << "  " << std::string(2 * n.depth, ' ') << n.node->name();
-    if (n.role == kRoleEndSite) out << "  (end site)";
+    if (n.role == Role::EndSite) out << "  (end site)";
     if (!n.fileName.empty()) out << "  (\"" << n.fileName << "\" in the file)";
     if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(n.node->attrib())) {
       const Kvat::Vector3& o = bvh->offset();

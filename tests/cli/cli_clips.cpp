@@ -42,6 +42,8 @@ std::map<std::string, std::string> contents() {
       {"blankmotion.bvh", clipWithMotion("\nFrames: 2\nFrame Time: 0.01\n" + kRow + kRow)},
       {"mostframes.bvh", clipWithMotion("Frames: 2147483647\nFrame Time: 0.01\n" + kRow + kRow)},
       {"toomanyframes.bvh", clipWithMotion("Frames: 2147483648\nFrame Time: 1.0e999\n" + kRow + kRow)},
+      {"quote40.bvh", "HIERARCHY\nROOT H\n{\nOFFSET 0 0 " + std::string(40, 'A') + "\n}\n"},
+      {"quote41.bvh", "HIERARCHY\nROOT H\n{\nOFFSET 0 0 " + std::string(41, 'A') + "\n}\n"},
       {"cut.bvh", clipWithMotion("Frames: 5\nFrame Time: 0.01\n" + kRow + kRow)},
       {"notime.bvh", clipWithMotion("Frames: 2\n" + kRow + kRow)},
       {"hierarchy.bvh", worked.substr(0, worked.find("MOTION"))},
