@@ -42,30 +42,26 @@ int64_t decimalMagnitude(const char* p, const char* end) {
   return negative ? magnitude - exponent : magnitude + exponent;
 }
 
-// The common form of capture files, "-"? digits "." digits without exponent,
-// with at most 15 significant digits: the digits m and the power 10^k are
-// exact doubles, so m / 10^k is the double nearest the text's value. Rounded
-// again to a float it is the float nearest that value unless it lies exactly
-// half-way between two floats (then the first rounding may have decided the
-// second): those, and every other form, are left to the general conversion.
+// The common form of capture files, "-"? digits "." digits without exponent
+// or suffix, whose digits m make an integer below 2^53: m and the power 10^k
+// are exact doubles, so m / 10^k is the double nearest the text's value.
+// Rounded again to a float it is the float nearest that value unless it lies
+// exactly half-way between two floats (then the first rounding may have
+// decided the second): those, and every other form, are left to the general
+// conversion.
 bool simpleReal(const char* p, const char* end, float& value) {
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                       1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
   const bool negative = p != end && *p == '-';
   if (negative) ++p;
-  uint64_t digits = 0;
-  int count = 0, fraction = -1;
-  for (; p != end; ++p) {
-    if (*p == '.' && fraction < 0) {
-      fraction = 0;
-      continue;
-    }
-    if (!isDigit(*p) || ++count > 15) return false;
-    digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-    if (fraction >= 0) ++fraction;
-  }
-  if (fraction < 0) return false;
-  const double nearest = static_cast<double>(digits) / kPowers[fraction];
+  if (end - p > 20) return false;  // 19 digits at most: no overflow of m
+  uint64_t m = 0;
+  for (; p != end && isDigit(*p); ++p) m = m * 10 + static_cast<uint64_t>(*p - '0');
+  if (p == end || *p != '.') return false;
+  const char* fraction = ++p;
+  for (; p != end && isDigit(*p); ++p) m = m * 10 + static_cast<uint64_t>(*p - '0');
+  if (p != end || m >= (uint64_t{1} << 53)) return false;
+  const double nearest = static_cast<double>(m) / kPowers[p - fraction];
   uint64_t bits;
   std::memcpy(&bits, &nearest, sizeof bits);
   // The 29 bits a float drops: exactly 1 followed by zeros is a half-way case.

@@ -42,7 +42,8 @@ void reportError(BvhLoad& load, const char* message) {
 
 void reportAbort(BvhLoad& load, const ScannerAbort& abort) { load.diagnostics.error(std::string(abort.what()) + "\n"); }
 
-std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize) {
+std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize) {
+  if (bufferSize > load.maxScanBuffer) scannerFatal("fatal error - scanner input buffer overflow");
   load.readAt = buffer;
   load.lineBeforeRead = load.source.lineSoFar();
   load.previousLine = load.source.lastLineLength();

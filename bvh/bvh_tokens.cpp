@@ -11,9 +11,10 @@ namespace Bvh {
 
 namespace {
 
-TokenStream scan(ByteSource& source, Diagnostics& diagnostics) {
+TokenStream scan(ByteSource& source, Diagnostics& diagnostics, std::size_t maxScanBuffer) {
   TokenStream out;
   BvhLoad load(source, diagnostics);
+  load.maxScanBuffer = maxScanBuffer;
   try {
     ScannerHandle scanner(load);
     if (!scanner.get()) return out;
@@ -37,14 +38,14 @@ TokenStream scan(ByteSource& source, Diagnostics& diagnostics) {
 
 }  // namespace
 
-TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics) {
+TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics, std::size_t maxScanBuffer) {
   ByteSource source(data, size);
-  return scan(source, diagnostics);
+  return scan(source, diagnostics, maxScanBuffer);
 }
 
 TokenStream scanTokens(std::FILE* file) {
   ByteSource source(file, kReaderFoldsFileLineEnds);
-  return scan(source, standardStreams());
+  return scan(source, standardStreams(), kMaxScanBuffer);
 }
 
 }  // namespace Bvh

@@ -20,7 +20,10 @@ targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
 cmake --build "$build" -j 2 --target $targets
 status=0
 for t in $targets; do
+  # The seed corpus is named after the target (fuzz_bvh: corpus_bvh) or after
+  # its format alone (fuzz_fbx_container: corpus_fbx).
   corpus=fuzz/corpus_${t#fuzz_}
+  [ -d "$corpus" ] || corpus=fuzz/corpus_$(echo "${t#fuzz_}" | cut -d_ -f1)
   work=$(mktemp -d)
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
   log="$build/$t.smoke.log"

@@ -16,12 +16,20 @@ class BvhRoot;
 
 namespace Bvh {
 
+// The scanner's buffer doubles until it holds the longest token and the
+// character after it, so tokens of up to this size less 2 bytes are read.
+// Past it the scan ends as a buffer overflow: no name or number of a real
+// clip comes near, and one more doubling still fits the 32-bit sizes the
+// scanner keeps.
+constexpr std::size_t kMaxScanBuffer = std::size_t{1} << 28;
+
 struct BvhLoad {
   BvhLoad(ByteSource& bytes, Diagnostics& sink) : source(bytes), diagnostics(sink) {}
 
   Secne::BvhRoot* root = nullptr;
   ByteSource& source;
   Diagnostics& diagnostics;
+  std::size_t maxScanBuffer = kMaxScanBuffer;
   int line = 0;  // line counter, read by the motion-section reports
   // Where the scanner's latest read put its bytes, how much of their line
   // came before them and how long the line before was: the column of a token
@@ -55,9 +63,10 @@ void reportAbort(BvhLoad& load, const ScannerAbort& abort);
 // At the end of the first motion row: every channel makes room for as many
 // rows as the rest of the bytes holds if its rows are as long as this one.
 void planRows(BvhLoad& load);
-// The scanner's input: one line of the load's bytes at most, up to maxSize.
-// Returns 0 at the end; a file that cannot be read is a scanner abort.
-std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize);
+// The scanner's input: one line of the load's bytes at most, up to maxSize,
+// for a scanner buffer of bufferSize bytes. Returns 0 at the end; a file that
+// cannot be read, or a buffer grown past the load's limit, is a scanner abort.
+std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize);
 
 }  // namespace Bvh
 }  // namespace Kvat

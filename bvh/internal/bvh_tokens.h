@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bvh_diagnostics.h"
+#include "bvh_load.h"
 
 namespace Kvat {
 namespace Bvh {
@@ -24,8 +25,10 @@ struct TokenStream {
   int lines = 0;              // the line counter when the input ended
 };
 
-// Bytes in memory, read as the load entry over bytes reads them.
-TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics);
+// Bytes in memory, read as the load entry over bytes reads them, with the
+// scanner's buffer limited to maxScanBuffer bytes (see bvh_load.h).
+TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics,
+                       std::size_t maxScanBuffer = kMaxScanBuffer);
 // A file opened in text mode, read as the file-name load entry reads it;
 // diagnostics on the standard streams.
 TokenStream scanTokens(std::FILE* file);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -100,8 +101,11 @@ KProperty* KFbxNode::AddDynamicProperty(const char* pszName, int iType, const KF
 
 bool KFbxNode::AddChild(KFbxNode* pxChild) {
   if (!pxChild) return false;
-  for (const KFbxNode* pxUp = this; pxUp; pxUp = pxUp->m_pxParent)
-    if (pxUp == pxChild) return false;  // would close a cycle
+  int iDepth = 0;
+  for (const KFbxNode* pxUp = this; pxUp; pxUp = pxUp->m_pxParent, ++iDepth) {
+    if (pxUp == pxChild) return false;          // would close a cycle
+    if (iDepth == kMaxNodeDepth) return false;  // this node is at the depth limit
+  }
   if (pxChild->m_pxParent) pxChild->m_pxParent->RemoveChild(pxChild);
   m_xChildren.push_back(pxChild);
   pxChild->m_pxParent = this;
@@ -116,10 +120,18 @@ bool KFbxNode::RemoveChild(KFbxNode* pxChild) {
   return true;
 }
 
+// Node trees can come from files as chains of any depth: the walks below use
+// explicit stacks, never recursion.
 int KFbxNode::ChildCount(bool bRecursive) const {
-  int iCount = static_cast<int>(m_xChildren.size());
-  if (bRecursive)
-    for (const KFbxNode* pxChild : m_xChildren) iCount += pxChild->ChildCount(true);
+  if (!bRecursive) return static_cast<int>(m_xChildren.size());
+  int iCount = 0;
+  std::vector<const KFbxNode*> xStack(1, this);
+  while (!xStack.empty()) {
+    const KFbxNode* pxNode = xStack.back();
+    xStack.pop_back();
+    iCount += static_cast<int>(pxNode->m_xChildren.size());
+    xStack.insert(xStack.end(), pxNode->m_xChildren.begin(), pxNode->m_xChildren.end());
+  }
   return iCount;
 }
 
@@ -130,20 +142,20 @@ KFbxNode* KFbxNode::Child(int iIndex) const {
 KFbxNode* KFbxNode::FindDescendant(const char* pszName, bool bRecursive, bool bInitialName) const {
   const KString xWanted = KString(KFbxObjectKindPrefix(eKFBX_KIND_MODEL)) + KFbxStripNamePrefix(pszName);
   // Depth first, pre-order: a child, then its subtree, then the next child.
-  struct Search {
-    const KString& m_xWanted;
-    bool m_bRecursive, m_bInitialName;
-    KFbxNode* Under(const KFbxNode& xNode) const {
-      for (KFbxNode* pxChild : xNode.m_xChildren) {
-        const char* pszCandidate = m_bInitialName ? pxChild->InitialName() : pxChild->Name();
-        if (std::strcmp(pszCandidate, m_xWanted.Buffer()) == 0) return pxChild;
-        if (m_bRecursive)
-          if (KFbxNode* pxFound = Under(*pxChild)) return pxFound;
-      }
-      return nullptr;
+  // Each stack entry is a node and the index of its next child to visit.
+  std::vector<std::pair<const KFbxNode*, size_t>> xStack(1, {this, 0});
+  while (!xStack.empty()) {
+    auto& xTop = xStack.back();
+    if (xTop.second == xTop.first->m_xChildren.size()) {
+      xStack.pop_back();
+      continue;
     }
-  };
-  return Search{xWanted, bRecursive, bInitialName}.Under(*this);
+    KFbxNode* pxChild = xTop.first->m_xChildren[xTop.second++];
+    const char* pszCandidate = bInitialName ? pxChild->InitialName() : pxChild->Name();
+    if (std::strcmp(pszCandidate, xWanted.Buffer()) == 0) return pxChild;
+    if (bRecursive) xStack.push_back({pxChild, 0});
+  }
+  return nullptr;
 }
 
 KFbxNodeAttribute* KFbxNode::SetAttribute(KFbxNodeAttribute* pxAttribute) {
@@ -157,9 +169,16 @@ KFbxNodeAttribute* KFbxNode::SetAttribute(KFbxNodeAttribute* pxAttribute) {
 }
 
 void KFbxNode::FixOldModelInheritTypes() {
-  if (m_pxParent && m_bOldModel && IsSkeleton(this) && !IsSkeleton(m_pxParent) && GetInheritType() == eINHERIT_Rrs)
-    SetInheritType(eINHERIT_RSrs);
-  for (KFbxNode* pxChild : m_xChildren) pxChild->FixOldModelInheritTypes();
+  std::vector<KFbxNode*> xStack(1, this);
+  while (!xStack.empty()) {
+    KFbxNode* pxNode = xStack.back();
+    xStack.pop_back();
+    const KFbxNode* pxParent = pxNode->m_pxParent;
+    if (pxParent && pxNode->m_bOldModel && IsSkeleton(pxNode) && !IsSkeleton(pxParent) &&
+        pxNode->GetInheritType() == eINHERIT_Rrs)
+      pxNode->SetInheritType(eINHERIT_RSrs);
+    xStack.insert(xStack.end(), pxNode->m_xChildren.rbegin(), pxNode->m_xChildren.rend());
+  }
 }
 
 void KFbxNode::ResetCaches() {

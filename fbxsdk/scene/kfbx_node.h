@@ -32,8 +32,15 @@ class KFbxNode : public KFbxTakeNodeContainer {
   explicit KFbxNode(const char* pszName);
   ~KFbxNode() override;
 
+  // AddChild walks the new parent's ancestors to refuse cycles: a parent
+  // with this many ancestors gets no child, which bounds that walk (real
+  // rigs are tens of joints deep). Trees joined from the bottom up can be
+  // deeper; every walk over a tree uses an explicit stack.
+  static constexpr int kMaxNodeDepth = 1024;
+
   // Hierarchy. AddChild appends, moving the child from any former parent;
-  // it refuses null, the node itself and its ancestors.
+  // it refuses null, the node itself, its ancestors, and any child when the
+  // node has kMaxNodeDepth ancestors.
   KFbxNode* GetParent() const { return m_pxParent; }
   bool AddChild(KFbxNode* pxChild);
   bool RemoveChild(KFbxNode* pxChild);
@@ -97,6 +104,8 @@ class KFbxNode : public KFbxTakeNodeContainer {
   };
 
   void ResetCaches();
+  bool GlobalCached(KTime xTime) const;
+  void ComputeGlobal(KTime xTime);  // the parent's global matrix must be cached
   const TransformCurves& CurrentTransformCurves(TakeNode* pxTakeNode);
   void BuildLocal(NodeEvaluationCache& xCache, double* pdT, double* pdR, double* pdS);
   void ClampRotation(double* pdR) const;

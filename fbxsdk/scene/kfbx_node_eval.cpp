@@ -169,9 +169,27 @@ const Matrix44& KFbxNode::DefaultLocalTransform() {
   return xCache.m_xLocal;
 }
 
+bool KFbxNode::GlobalCached(KTime xTime) const {
+  const NodeEvaluationCache& xCache = m_axCache[eCURRENT_TAKE_CACHE];
+  return xCache.m_bGlobalValid && xCache.m_xGlobalTime == xTime;
+}
+
 const Matrix44& KFbxNode::GlobalMatrixAt(KTime xTime) {
+  // Ancestors whose matrix is not cached are computed first, top down, so
+  // that each node finds its parent's matrix ready: chains of any depth
+  // never become call depth.
+  if (!GlobalCached(xTime) && m_pxParent && !m_pxParent->GlobalCached(xTime)) {
+    std::vector<KFbxNode*> xPending;
+    for (KFbxNode* pxUp = m_pxParent; pxUp && !pxUp->GlobalCached(xTime); pxUp = pxUp->m_pxParent)
+      xPending.push_back(pxUp);
+    for (auto it = xPending.rbegin(); it != xPending.rend(); ++it) (*it)->ComputeGlobal(xTime);
+  }
+  if (!GlobalCached(xTime)) ComputeGlobal(xTime);
+  return m_axCache[eCURRENT_TAKE_CACHE].m_xGlobal;
+}
+
+void KFbxNode::ComputeGlobal(KTime xTime) {
   NodeEvaluationCache& xCache = m_axCache[eCURRENT_TAKE_CACHE];
-  if (xCache.m_bGlobalValid && xCache.m_xGlobalTime == xTime) return xCache.m_xGlobal;
   LocalTransformAt(xTime);
 
   const RotationSpace& xSpace = m_xProperties.GetRotationSpace();
@@ -236,5 +254,4 @@ const Matrix44& KFbxNode::GlobalMatrixAt(KTime xTime) {
   xGlobal[3][3] = 1.0;
   xCache.m_xGlobalTime = xTime;
   xCache.m_bGlobalValid = true;
-  return xGlobal;
 }

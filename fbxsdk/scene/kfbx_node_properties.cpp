@@ -130,6 +130,7 @@ KFbxNodeProperties::KFbxNodeProperties() {
     const int iFlags = xDef.m_pxDataType ? KProperty::eANIMATABLE : 0;
     auto pxProperty = KProperty::Create(xDef.m_pszName, xDef.m_iType, xDef.m_pxDataType, iFlags);
     for (int i = 0; i < pxProperty->GetComponentCount() && i < 3; ++i) pxProperty->SetComponent(i, xDef.m_adDefault[i]);
+    m_xIndex.emplace(xDef.m_pszName, m_xProperties.size());
     m_xProperties.push_back(std::move(pxProperty));
   }
   m_pxLclTranslation = FindTyped<KgeTVector>("Lcl Translation");
@@ -147,9 +148,8 @@ KProperty* KFbxNodeProperties::Get(int iIndex) {
 
 const KProperty* KFbxNodeProperties::Find(const char* pszName) const {
   if (!pszName) return nullptr;
-  for (const auto& pxProperty : m_xProperties)
-    if (std::strcmp(pxProperty->GetName(), pszName) == 0) return pxProperty.get();
-  return nullptr;
+  auto it = m_xIndex.find(pszName);
+  return it == m_xIndex.end() ? nullptr : m_xProperties[it->second].get();
 }
 
 KProperty* KFbxNodeProperties::Find(const char* pszName) {
@@ -160,6 +160,7 @@ KProperty* KFbxNodeProperties::AddDynamicProperty(const char* pszName, int iType
                                                   int iFlags) {
   if (!pszName || !*pszName || Find(pszName)) return nullptr;
   m_xProperties.push_back(KProperty::Create(pszName, iType, pxDataType, iFlags | KProperty::eDYNAMIC));
+  m_xIndex.emplace(pszName, m_xProperties.size() - 1);
   return m_xProperties.back().get();
 }
 

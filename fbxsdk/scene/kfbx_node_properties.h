@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fbxsdk/scene/kfbx_property.h"
@@ -104,6 +106,9 @@ class KFbxNodeProperties {
   KgeTVector ReadVector(const char* pszName) const;
 
   std::vector<std::unique_ptr<KProperty>> m_xProperties;
+  // Position of each name in m_xProperties: readers look names up once per
+  // stored property, and a model may store many.
+  std::unordered_map<std::string, size_t> m_xIndex;
   KPropertyTemplate<KgeTVector>* m_pxLclTranslation = nullptr;
   KPropertyTemplate<KgeTVector>* m_pxLclRotation = nullptr;
   KPropertyTemplate<KgeTVector>* m_pxLclScaling = nullptr;

@@ -31,10 +31,9 @@ KFbxSceneGraph::KFbxSceneGraph(KFbxNode* pxRootNode, const char* pszName)
 KFbxSceneGraph::~KFbxSceneGraph() = default;
 
 bool KFbxSceneGraph::AddTakeObject(KFbxTakeNodeContainer* pxObject) {
-  if (!pxObject || pxObject == m_pxRootNode ||
-      std::find(m_xTakeObjects.begin(), m_xTakeObjects.end(), pxObject) != m_xTakeObjects.end())
-    return false;
+  if (!pxObject || pxObject == m_pxRootNode || m_xTakeObjectSet.count(pxObject)) return false;
   m_xTakeObjects.push_back(pxObject);
+  m_xTakeObjectSet.insert(pxObject);
   return true;
 }
 
@@ -42,6 +41,7 @@ bool KFbxSceneGraph::RemoveTakeObject(KFbxTakeNodeContainer* pxObject) {
   auto it = std::find(m_xTakeObjects.begin(), m_xTakeObjects.end(), pxObject);
   if (it == m_xTakeObjects.end()) return false;
   m_xTakeObjects.erase(it);
+  m_xTakeObjectSet.erase(pxObject);
   return true;
 }
 
@@ -78,6 +78,8 @@ bool KFbxSceneGraph::SelectTake(const char* pszName) {
 void KFbxSceneGraph::Forget(const KFbxObject* pxObject) {
   if (m_pxRootNode == pxObject) m_pxRootNode = nullptr;
   if (m_pxSceneInfo == pxObject) m_pxSceneInfo = nullptr;
+  const auto* pxTakeObject = dynamic_cast<const KFbxTakeNodeContainer*>(pxObject);
+  if (!pxTakeObject || !m_xTakeObjectSet.erase(pxTakeObject)) return;
   m_xTakeObjects.erase(std::remove_if(m_xTakeObjects.begin(), m_xTakeObjects.end(),
                                       [&](const KFbxTakeNodeContainer* pxObj) { return pxObj == pxObject; }),
                        m_xTakeObjects.end());

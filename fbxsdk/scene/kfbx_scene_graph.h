@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "fbxsdk/core/kstring.h"
@@ -52,6 +53,9 @@ class KFbxSceneGraph : public KFbxObject {
 
   KFbxNode* m_pxRootNode;
   std::vector<KFbxTakeNodeContainer*> m_xTakeObjects;
+  // The same objects, to refuse a second addition without a search: a read
+  // adds every model it makes.
+  std::unordered_set<const KFbxTakeNodeContainer*> m_xTakeObjectSet;
   std::vector<KFbxTakeRecord> m_xTakeInfos;
   KString m_xCurrentTake;
   KFbxSceneInfo* m_pxSceneInfo = nullptr;

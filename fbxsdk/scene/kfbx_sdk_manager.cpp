@@ -1,7 +1,9 @@
 #include "fbxsdk/scene/kfbx_sdk_manager.h"
 
 #include <algorithm>
+#include <unordered_set>
 
+#include "fbxsdk/fileio/kfbx_importer.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "fbxsdk/scene/kfbx_scene_info.h"
@@ -128,19 +130,42 @@ KFbxNode* KFbxSdkManager::CreateNode(const char* pszName) { return CreateObject<
 
 bool KFbxSdkManager::DestroyNode(KFbxNode* pxNode, bool bRecursive) {
   if (!Holds(eLIST_NODE, pxNode)) return NotFound();
-  while (KFbxNode* pxChild = pxNode->Child(0)) {
-    if (bRecursive) {
-      if (!DestroyNode(pxChild, true)) pxNode->RemoveChild(pxChild);  // a child made elsewhere
-    } else {
-      pxNode->RemoveChild(pxChild);
+  // The subtree's nodes this manager holds, parents before children; a child
+  // made elsewhere is only detached. No recursion: node chains can be deep.
+  std::vector<KFbxNode*> xDoomed(1, pxNode);
+  const std::unordered_set<const KFbxObject*> xHeld(m_axLists[eLIST_NODE].begin(), m_axLists[eLIST_NODE].end());
+  for (size_t i = 0; i < xDoomed.size(); ++i) {
+    KFbxNode* pxDoomed = xDoomed[i];
+    for (int c = 0; KFbxNode* pxChild = pxDoomed->Child(c);) {
+      if (bRecursive && xHeld.count(pxChild)) {
+        xDoomed.push_back(pxChild);
+        ++c;
+      } else {
+        if (bRecursive) NotFound();
+        pxDoomed->RemoveChild(pxChild);
+      }
     }
   }
   if (KFbxNode* pxParent = pxNode->GetParent()) pxParent->RemoveChild(pxNode);
-  if (KFbxNodeAttribute* pxAttribute = pxNode->Attribute()) {
-    pxNode->SetAttribute(nullptr);
-    DeleteRecorded(eLIST_NODE_ATTRIBUTE, pxAttribute);
+  for (KFbxNode* pxDoomed : xDoomed) {
+    if (KFbxNodeAttribute* pxAttribute = pxDoomed->Attribute()) {
+      pxDoomed->SetAttribute(nullptr);
+      DeleteRecorded(eLIST_NODE_ATTRIBUTE, pxAttribute);
+    }
   }
-  return DeleteRecorded(eLIST_NODE, pxNode);
+  // Unrecorded in one pass: a subtree of many nodes costs no more than a
+  // walk over the node list.
+  const std::unordered_set<const KFbxObject*> xGone(xDoomed.begin(), xDoomed.end());
+  std::vector<KFbxObject*>& xNodes = m_axLists[eLIST_NODE];
+  xNodes.erase(
+      std::remove_if(xNodes.begin(), xNodes.end(), [&](KFbxObject* pxObject) { return xGone.count(pxObject); }),
+      xNodes.end());
+  for (auto it = xDoomed.rbegin(); it != xDoomed.rend(); ++it) {
+    for (KFbxObject* pxEntry : m_axLists[eLIST_SCENE])
+      if (auto* pxScene = dynamic_cast<KFbxSceneGraph*>(pxEntry)) pxScene->Forget(*it);
+    delete *it;
+  }
+  return true;
 }
 
 KFbxNull* KFbxSdkManager::CreateNull(const char* pszName) {
@@ -173,3 +198,7 @@ bool KFbxSdkManager::DestroySceneInfo(KFbxSceneInfo* pxInfo) {
   if (!Holds(eLIST_SCENE_INFO, pxInfo)) return NotFound();
   return DeleteRecorded(eLIST_SCENE_INFO, pxInfo);
 }
+
+KFbxImporter* KFbxSdkManager::CreateImporter() { return CreateObject<KFbxImporter>(eLIST_IMPORTER, *this); }
+
+bool KFbxSdkManager::DestroyImporter(KFbxImporter* pxImporter) { return DestroyObject(eLIST_IMPORTER, pxImporter); }

@@ -8,6 +8,7 @@
 #include "fbxsdk/core/kerror.h"
 #include "fbxsdk/scene/kfbx_object.h"
 
+class KFbxImporter;
 class KFbxMarker;
 class KFbxMesh;
 class KFbxNode;
@@ -69,6 +70,11 @@ class KFbxSdkManager {
   // Takes the attribute off its node first.
   bool DestroyNodeAttribute(KFbxNodeAttribute* pxAttribute);
 
+  // A new importer; null when it cannot be made. Destroying it deletes its
+  // reader and whatever it kept.
+  KFbxImporter* CreateImporter();
+  bool DestroyImporter(KFbxImporter* pxImporter);
+
   KFbxSceneInfo* CreateSceneInfo(const char* pszName = "SceneInfo");
   bool DestroySceneInfo(KFbxSceneInfo* pxInfo);
 
@@ -77,9 +83,13 @@ class KFbxSdkManager {
   template <class T, class... Args>
   T* CreateObject(EObjectList eList, Args&&... xArgs) {
     try {
-      m_axLists[eList].reserve(m_axLists[eList].size() + 1);
+      // Room for the entry before the object exists, so that recording it
+      // cannot fail; grown geometrically, as one slot at a time would copy
+      // the whole list on every creation.
+      std::vector<KFbxObject*>& xList = m_axLists[eList];
+      if (xList.size() == xList.capacity()) xList.reserve(xList.size() < 16 ? 16 : xList.size() * 2);
       T* pxObject = new T(std::forward<Args>(xArgs)...);
-      m_axLists[eList].push_back(pxObject);
+      xList.push_back(pxObject);
       return pxObject;
     } catch (const std::bad_alloc&) {
       return nullptr;  // no memory for the object or its parts

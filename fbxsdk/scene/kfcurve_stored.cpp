@@ -93,6 +93,11 @@ class StoredCursor {
  public:
   explicit StoredCursor(const std::vector<KFCurveStoredValue>& xValues) : m_xValues(xValues) {}
   bool AtEnd() const { return m_uPos >= m_xValues.size(); }
+  // True when the next value is a single character (a letter, not a number).
+  bool NextIsLetter() const {
+    return !AtEnd() && m_xValues[m_uPos].m_eType == KFCurveStoredValue::eTEXT &&
+           m_xValues[m_uPos].m_xText.GetLen() == 1;
+  }
   bool Bad() const { return m_bBad; }
   void StartKey() { m_bBad = false; }
   void MarkBad() { m_bBad = true; }
@@ -164,6 +169,10 @@ void ReadCubic(StoredCursor& xCursor, int iVersion, ReadKey& xRead, const KFCurv
       xKey.Set(xTime, fValue, KFCURVE_INTERPOLATION_CUBIC, KFCURVE_TANGEANT_AUTO, 0.0f, fNextLeft);
       xRead.m_bImplicitRightAuto = true;
       xRead.m_bUnweightsPrevious = bLateWeights;
+      // Some exporters of version 4005 write a weight letter after "a" too
+      // ("U,a,n"). A key starts with its time, never a letter, so a letter
+      // here can only be that weight letter.
+      if (xCursor.NextIsLetter()) ReadWeights(xCursor, xKey);
       return;
     }
     case 'd': {

@@ -35,6 +35,9 @@ struct KFCurveStoredResult {
 // letter. The "previous key" that "p", "a" and "d" keys look at or change is
 // the last key kept, and only a kept key changes it.
 //
+// A single letter right after an "a" tangent letter (and its number, for
+// version 4000) is read as a weight letter, as some exporters write one.
+//
 // Versions below 4004 also accept the legacy interpolation letters "H" (hold),
 // "R" (ramp), "T" (TCB: tension, continuity, bias), "B" (ease segment, flat
 // at both ends), "O" (leaves flat; the next-left slope follows) and "I"

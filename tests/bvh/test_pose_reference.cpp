@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iomanip>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -36,9 +37,10 @@ Matrix4 referenceLocal(const AttributeBvh& a, double t) {
     const double v = a.channels()[i]->function()->valueAt(t);
     const int32_t code = a.channelCodes()[i];
     Matrix4 turn;
-    if (code == 0x10) turn.setRotationX(v * M_PI / 180);
-    if (code == 0x20) turn.setRotationY(v * M_PI / 180);
-    if (code == 0x30) turn.setRotationZ(v * M_PI / 180);
+    const double radians = v * (M_PI / 180);
+    if (code == 0x10) turn.setRotationX(radians);
+    if (code == 0x20) turn.setRotationY(radians);
+    if (code == 0x30) turn.setRotationZ(radians);
     if (code & 0xF0) rotation = Matrix4::multiply(turn, rotation), hasRotation = true;
     if (code >= 1 && code <= 3) (code == 1 ? position.x : code == 2 ? position.y : position.z) = v, hasPosition = true;
     if (code >= 0x100) (code == 0x100 ? scale.x : code == 0x200 ? scale.y : scale.z) = v, hasScale = true;
@@ -93,7 +95,7 @@ TEST(PoseReference, RandomChannelLayouts) {
   for (int clip = 0; clip < 20; ++clip) {
     SCOPED_TRACE("clip " + std::to_string(clip));
     std::ostringstream text;
-    text << "HIERARCHY\nROOT H\n{\n";
+    text << std::fixed << std::setprecision(4) << "HIERARCHY\nROOT H\n{\n";
     int columns = 0;
     const int joints = 1 + static_cast<int>(random() % 6);
     for (int j = 0; j < joints; ++j) {
@@ -105,9 +107,11 @@ TEST(PoseReference, RandomChannelLayouts) {
       columns += channels;
     }
     for (int j = 0; j < joints; ++j) text << "}\n";
+    // The last row turns joints by up to a billion degrees: far beyond any
+    // real angle, where the turns are reduced another way.
     text << "MOTION\nFrames: 3\nFrame Time: 0.1\n";
     for (int row = 0; row < 3; ++row) {
-      for (int c = 0; c < columns; ++c) text << value(400) << ' ';
+      for (int c = 0; c < columns; ++c) text << value(row < 2 ? 400 : 1e9) << ' ';
       text << '\n';
     }
     Kvat::Bvh::CollectedDiagnostics sink;

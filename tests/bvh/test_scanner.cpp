@@ -162,6 +162,20 @@ TEST(BvhScanner, LongTokensGrowTheBuffer) {
   EXPECT_EQ(s.stream.tokens[2].code, JOINT);
 }
 
+TEST(BvhScanner, TokensUpToTheBufferLimit) {
+  // The buffer holds the token and the character after it that ends it.
+  constexpr std::size_t kLimit = 1 << 16;
+  for (std::size_t length : {kLimit - 2, kLimit - 1}) {
+    SCOPED_TRACE(length);
+    const std::string text = "ROOT " + std::string(length, 'n') + " JOINT";
+    Kvat::Bvh::CollectedDiagnostics sink;
+    const TokenStream s = Kvat::Bvh::scanTokens(text.data(), text.size(), sink, kLimit);
+    const bool fits = length == kLimit - 2;
+    EXPECT_EQ(s.tokens.size(), fits ? 3u : 1u);
+    EXPECT_EQ(sink.err, fits ? "" : "fatal error - scanner input buffer overflow\n");
+  }
+}
+
 TEST(BvhScanner, FailedReadEndsTheScanOnly) {
   // A folder opens for reading on this platform but every read fails.
   const std::string dir = boneplay_test::TempFolder();

@@ -440,3 +440,42 @@ TEST_F(SceneTest, OldModelInheritTypePass) {
     EXPECT_EQ(pxNode->GetProperties().GetTransformPivots().m_iInheritType, acCases[i].m_iExpected);
   }
 }
+
+// A chain of nodes as deep as a hostile file can link: walks, evaluation and
+// destruction use explicit stacks, so depth never becomes call depth. Built
+// from the bottom up, as the depth limit of AddChild only bounds its own
+// walk over the new parent's ancestors.
+TEST(KFbxNodeTree, DeepChainsNeedNoRecursion) {
+  constexpr int kDepth = 10000;
+  KFbxSdkManager xManager;
+  KFbxNode* pxDeepest = xManager.CreateNode("Deepest");
+  SetChannel(*pxDeepest, "T", 1.0, 0.0, 0.0);
+  KFbxNode* pxTop = pxDeepest;
+  for (int i = 0; i < kDepth; ++i) {
+    KFbxNode* pxParent = xManager.CreateNode(("N" + std::to_string(i)).c_str());
+    ASSERT_TRUE(pxParent->AddChild(pxTop));
+    SetChannel(*pxParent, "T", 1.0, 0.0, 0.0);
+    pxTop = pxParent;
+  }
+  EXPECT_EQ(pxTop->ChildCount(true), kDepth);
+  EXPECT_EQ(pxTop->FindDescendant("Deepest"), pxDeepest);
+  EXPECT_EQ(pxTop->FindDescendant("Absent"), nullptr);
+  pxTop->FixOldModelInheritTypes();
+  EXPECT_EQ(pxDeepest->GlobalMatrixAt(KTime(0))[3][0], kDepth + 1);
+  EXPECT_TRUE(xManager.DestroyNode(pxTop, true));
+  EXPECT_EQ(xManager.GetObjectCount(KFbxSdkManager::eLIST_NODE), 0);
+}
+
+TEST(KFbxNodeTree, AddChildDepthLimit) {
+  KFbxSdkManager xManager;
+  KFbxNode* pxNode = xManager.CreateNode("N");
+  for (int i = 0; i < KFbxNode::kMaxNodeDepth; ++i) {
+    KFbxNode* pxChild = xManager.CreateNode("N");
+    ASSERT_TRUE(pxNode->AddChild(pxChild)) << i;
+    pxNode = pxChild;
+  }
+  // The deepest node has kMaxNodeDepth ancestors: no child for it.
+  KFbxNode* pxExtra = xManager.CreateNode("Extra");
+  EXPECT_FALSE(pxNode->AddChild(pxExtra));
+  EXPECT_TRUE(pxNode->GetParent()->AddChild(pxExtra));
+}

@@ -182,19 +182,31 @@ TEST(KFCurveStored, WeightLetters) {
       {"L", {}, KFCURVE_WEIGHTED_NONE},
       {"n", {}, KFCURVE_WEIGHTED_NONE},
   };
-  for (const Case& c : acCases) {
-    SCOPED_TRACE(c.m_pszLetter);
-    std::vector<V> xFirst = {I(0), R(0), T("U"), T("s"), R(1), R(2), T(c.m_pszLetter)};
-    xFirst.insert(xFirst.end(), c.m_xWeights.begin(), c.m_xWeights.end());
-    KFCurve xCurve;
-    ASSERT_EQ(KFCurveReadStoredKeys(xCurve, 4005, Join({xFirst, {I(kSecond), R(1), T("L")}})).m_iKeysKept, 2);
-    const KFCurveKey& xKey = xCurve.KeyGet(0);
-    EXPECT_EQ(xKey.GetTangentWeightMode(), c.m_uMode);
-    EXPECT_NEAR(xKey.GetRightTangentWeight(), (c.m_uMode & KFCURVE_WEIGHTED_RIGHT) ? 0.25 : kDefaultTangentWeight,
-                2e-4);
-    EXPECT_NEAR(xKey.GetNextLeftTangentWeight(),
-                (c.m_uMode & KFCURVE_WEIGHTED_NEXT_LEFT) ? 0.75 : kDefaultTangentWeight, 2e-4);
-  }
+  // Weight letters follow "s" keys, and, as some exporters write them,
+  // "a" keys too (after the number that version 4000 reads for "a").
+  struct Tangent {
+    const char* m_pszName;
+    int m_iVersion;
+    std::vector<V> m_xLetterAndData;
+  };
+  const Tangent axTangents[] = {
+      {"s", 4005, {T("s"), R(1), R(2)}}, {"a", 4005, {T("a")}}, {"a of version 4000", 4000, {T("a"), R(5)}}};
+  for (const Tangent& t : axTangents)
+    for (const Case& c : acCases) {
+      SCOPED_TRACE(std::string(t.m_pszName) + " " + c.m_pszLetter);
+      std::vector<V> xFirst = {I(0), R(0), T("U")};
+      xFirst.insert(xFirst.end(), t.m_xLetterAndData.begin(), t.m_xLetterAndData.end());
+      xFirst.push_back(T(c.m_pszLetter));
+      xFirst.insert(xFirst.end(), c.m_xWeights.begin(), c.m_xWeights.end());
+      KFCurve xCurve;
+      ASSERT_EQ(KFCurveReadStoredKeys(xCurve, t.m_iVersion, Join({xFirst, {I(kSecond), R(1), T("L")}})).m_iKeysKept, 2);
+      const KFCurveKey& xKey = xCurve.KeyGet(0);
+      EXPECT_EQ(xKey.GetTangentWeightMode(), c.m_uMode);
+      EXPECT_NEAR(xKey.GetRightTangentWeight(), (c.m_uMode & KFCURVE_WEIGHTED_RIGHT) ? 0.25 : kDefaultTangentWeight,
+                  2e-4);
+      EXPECT_NEAR(xKey.GetNextLeftTangentWeight(),
+                  (c.m_uMode & KFCURVE_WEIGHTED_NEXT_LEFT) ? 0.75 : kDefaultTangentWeight, 2e-4);
+    }
 }
 
 // The key before a "p", "a" or "d" key is the last key kept, not a dropped
