@@ -1,25 +1,25 @@
 #include "motion_loading.h"
 
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "bvh_root.h"
 #include "custom_object.h"
+#include "fbx_skl_generator.h"
+#include "motion_file.h"
 
 namespace Kvat {
 
 namespace {
 
-// The extension decides the reader; a name without a dot is taken whole.
-std::string extensionOf(const std::string& fileName) {
-  const std::size_t dot = fileName.find_last_of('.');
-  return dot == std::string::npos ? fileName : fileName.substr(dot + 1);
+// A file the importer could not open or read is a failed load, as for a BVH
+// file: the instance keeps no skeleton and its state. A file it read that
+// holds no skeleton gives a root that is kept and draws nothing.
+std::unique_ptr<Secne::Root> loadFbxClip(const std::string& name) {
+  std::unique_ptr<Secne::FbxRoot> root(Secne::createFbxRoot(name.c_str()));
+  if (root && !root->fileRead()) root.reset();
+  return root;
 }
-
-// FBX and the other interchange formats are not read yet: every such load
-// fails, which leaves the instance empty just as an unreadable file would.
-std::unique_ptr<Secne::Root> loadFbxFamily(const std::string&) { return nullptr; }
 
 }  // namespace
 
@@ -27,11 +27,11 @@ int setMotionFile(CustomObjectInstance& instance, const char* fileName) {
   const std::string name = fileName ? fileName : "";
   instance.setFileName(name);
   instance.releaseSkeleton();
-  if (extensionOf(name) == "bvh")
+  if (readerForMotionFile(name) == MotionReader::kBvh)
     instance.adoptSkeleton(std::unique_ptr<Secne::Root>(Secne::createBvhRoot(name.c_str())),
                            CustomObjectInstance::kBvhClip);
   else
-    instance.adoptSkeleton(loadFbxFamily(name), CustomObjectInstance::kFbxClip);
+    instance.adoptSkeleton(loadFbxClip(name), CustomObjectInstance::kFbxClip);
   return 1;
 }
 

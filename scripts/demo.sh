@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job on the bundled sample: builds boneplay and its module, then
-# plays the walk clip through the module and draws it as an animated GIF.
+# The main job on the bundled samples: builds boneplay and its module, then
+# plays the walk clip (BVH, and the same clip as FBX) through the module and
+# draws it as animated GIFs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,4 +11,6 @@ cmake --build "$build" -j 2 --target boneplay_cli boneplay >/dev/null
 mkdir -p out
 "$build/boneplay" render samples/walk.bvh -o out/walk.gif
 "$build/boneplay" render samples/walk.bvh -o out/walk.png --view side
-echo "The walk clip as the module draws it: out/walk.gif (animated) and out/walk.png (contact sheet)"
+"$build/boneplay" render samples/walk.fbx -o out/walk-fbx.gif
+echo "The walk clip as the module draws it: out/walk.gif (animated), out/walk.png (contact sheet)"
+echo "and, read from FBX, out/walk-fbx.gif"

@@ -101,6 +101,10 @@ class KFbxNode : public KFbxTakeNodeContainer {
     const TakeNode* m_pxTakeNode = nullptr;
     uint64_t m_uGeneration = 0;
     KFCurveNode* m_apxNodes[3] = {nullptr, nullptr, nullptr};
+    // The X, Y, Z curves of each channel of the plain shape (see
+    // kfbx_node_eval.cpp), read directly at every evaluation; null for a
+    // channel of any other shape.
+    KFCurve* m_apxPlain[3][3] = {};
   };
 
   void ResetCaches();

@@ -27,23 +27,23 @@ void ReadTriple(int iCount, double* pdOut, Fill xFill) {
 
 // A channel of the usual shape: three children "X", "Y", "Z" that each hold
 // just a curve, with no own curve, time warp, next layer or quaternion
-// handling on the way. Its values are the three curves' values, which this
-// reads directly instead of walking the curve-node tree; false for any other
-// shape, which the curve node then evaluates itself.
-bool EvaluatePlainChannel(KFCurveNode& xNode, KTime xTime, int* piKeyIndex, double* pdOut) {
+// handling on the way. Its values are the three curves' values, read
+// directly instead of walking the curve-node tree. Fills the three curves
+// and returns true for that shape; false for any other, which the curve
+// node then evaluates itself. Every property looked at here moves the
+// curve-node shape generation when it changes.
+bool PlainChannelCurves(KFCurveNode& xNode, KFCurve** ppxCurves) {
   if (xNode.GetCount() != 3 || xNode.FCurveGet() || xNode.GetTimeWarp() || xNode.GetNextLayer() ||
       xNode.GetLayerType() == KFCL_QUAT ||
       (xNode.GetLayerType() == KFCL_EULER_XYZ && xNode.GetQuaternionInterpolation()))
     return false;
-  KFCurve* apxCurves[3];
   for (int i = 0; i < 3; ++i) {
     KFCurveNode* pxChild = xNode.Get(i);
-    apxCurves[i] = pxChild->FCurveGet();
-    if (!apxCurves[i] || pxChild->GetCount() != 0 || pxChild->GetTimeWarp() || pxChild->GetNextLayer() ||
+    ppxCurves[i] = pxChild->FCurveGet();
+    if (!ppxCurves[i] || pxChild->GetCount() != 0 || pxChild->GetTimeWarp() || pxChild->GetNextLayer() ||
         pxChild->GetLayerType() == KFCL_QUAT)
       return false;
   }
-  for (int i = 0; i < 3; ++i) pdOut[i] = apxCurves[i]->EvaluateUncached(xTime, piKeyIndex);
   return true;
 }
 
@@ -78,7 +78,13 @@ const KFbxNode::TransformCurves& KFbxNode::CurrentTransformCurves(TakeNode* pxTa
     m_xLookup.m_pxTakeNode = pxTakeNode;
     m_xLookup.m_uGeneration = uGeneration;
     KFCurveNode* pxRoot = pxTakeNode ? pxTakeNode->GetKFCurveNode() : nullptr;
-    for (int i = 0; i < 3 && pxRoot; ++i) m_xLookup.m_apxNodes[i] = pxRoot->Find(kTransformChannelNames[i]);
+    for (int i = 0; i < 3 && pxRoot; ++i) {
+      KFCurveNode* pxNode = pxRoot->Find(kTransformChannelNames[i]);
+      m_xLookup.m_apxNodes[i] = pxNode;
+      KFCurve* apxCurves[3];
+      if (pxNode && PlainChannelCurves(*pxNode, apxCurves))
+        for (int a = 0; a < 3; ++a) m_xLookup.m_apxPlain[i][a] = apxCurves[a];
+    }
   }
   return m_xLookup;
 }
@@ -137,7 +143,10 @@ const Matrix44& KFbxNode::LocalTransformAt(KTime xTime) {
   for (int i = 0; i < 3; ++i) {
     KFCurveNode* pxNode = xCurves.m_apxNodes[i];
     int* piKeyIndex = &xCache.m_aiKeyIndex[i];
-    if (pxNode && EvaluatePlainChannel(*pxNode, xTime, piKeyIndex, apdTriples[i])) continue;
+    if (KFCurve* const* ppxPlain = xCurves.m_apxPlain[i]; ppxPlain[0]) {
+      for (int a = 0; a < 3; ++a) apdTriples[i][a] = ppxPlain[a]->EvaluateUncached(xTime, piKeyIndex);
+      continue;
+    }
     const int iCount = pxNode ? pxNode->GetValueCount() : 0;
     // Components without a curve keep the property value.
     if (iCount < 3) PropertyTriple(*apxProperties[i], apdTriples[i]);

@@ -24,6 +24,11 @@ KFCurve& KFCurve::operator=(const KFCurve& xOther) {
 }
 
 void KFCurve::ResetCache() {
+  // Every change of the keys comes here.
+  if (m_iKeyCount > 0) {
+    m_xFirstKeyTime = Key(0).GetTime();
+    m_xLastKeyTime = Key(m_iKeyCount - 1).GetTime();
+  }
   m_xLastTime = KTime::Infinite();
   m_fLastValue = 0.0f;
   m_xSegment.m_iIndex = -1;

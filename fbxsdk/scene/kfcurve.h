@@ -133,6 +133,10 @@ class KFCurve {
   int m_iPostExtrapolationCount = 0;
   float m_afColor[3] = {1.0f, 1.0f, 1.0f};
   mutable int m_iKeyIndexCache = 0;
+  // Times of the first and last keys, kept beside the count so that the
+  // range test of every evaluation reads no key block.
+  KTime m_xFirstKeyTime;
+  KTime m_xLastKeyTime;
   KTime m_xLastTime = KTime::Infinite();  // infinite: nothing cached
   float m_fLastValue = 0.0f;
   // Bezier ordinates of the last unweighted cubic segment evaluated: times

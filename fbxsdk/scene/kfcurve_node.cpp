@@ -73,6 +73,7 @@ std::unique_ptr<KFCurveNode> KFCurveNode::Clone() const {
 void KFCurveNode::SetLayerType(int iLayerType) {
   m_iLayerType = iLayerType;
   InvalidateCache();
+  ShapeChanged();  // how evaluation reads the node changes
 }
 
 void KFCurveNode::SetRotationOrder(int iOrderCode) {
@@ -83,12 +84,14 @@ void KFCurveNode::SetRotationOrder(int iOrderCode) {
 void KFCurveNode::SetQuaternionInterpolation(bool bOn) {
   m_bQuaternionInterpolation = bOn;
   InvalidateCache();
+  ShapeChanged();  // how evaluation reads the node changes
 }
 
 KFCurve* KFCurveNode::FCurveCreate() {
   if (!m_pxCurve) {
     m_pxCurve = std::make_unique<KFCurve>();
     InvalidateCache();
+    ShapeChanged();
   }
   return m_pxCurve.get();
 }

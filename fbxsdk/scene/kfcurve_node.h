@@ -72,9 +72,9 @@ class KFCurveNode {
   KFCurveNode* Find(const char* pszPath);
 
   // A number that changes whenever any curve node anywhere is added,
-  // removed, destroyed, renamed or retyped, or gets another time warp or
-  // next layer: a pointer or a Find result kept from an earlier value may no
-  // longer be valid. It never repeats a value.
+  // removed, destroyed, renamed or retyped, gets a curve of its own, another
+  // layer type, quaternion setting, time warp or next layer: a pointer or a Find result kept from an earlier value may
+  // no longer be valid. It never repeats a value.
   static uint64_t ShapeGeneration() { return s_uShapeGeneration.load(std::memory_order_relaxed); }
 
   // Number of doubles that Evaluate and GetDefaultValues write.

@@ -5,22 +5,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "bvh_diagnostics.h"
 #include "bvh_root.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
+#include "fbx_report.h"
+#include "fbx_skl_generator.h"
+#include "motion_file.h"
 
 namespace Boneplay {
 namespace Cli {
 
 namespace {
-
-std::string lowerCase(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 // Whether the reader built anything from the file: the bare skeleton of a
 // fresh load is the top node with one node "Root" that keeps the offset a new
@@ -71,13 +69,25 @@ void loadBvh(LoadedClip& clip) {
   clip.warnings = bvhWarnings(view);
 }
 
-}  // namespace
-
-std::string extensionOf(const std::string& path) {
-  // The module's own rule: the text after the last dot, or the whole name.
-  const std::size_t dot = path.find_last_of('.');
-  return dot == std::string::npos ? path : path.substr(dot + 1);
+void loadFbx(LoadedClip& clip) {
+  clip.kind = "fbx";
+  std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(clip.path.c_str()));
+  if (!fbx) {
+    clip.error = "cannot read '" + clip.path + "': the FBX library could not start";
+    return;
+  }
+  // The module shows nothing for such a file, silently; here it is an error.
+  const std::string why = fbxLoadFailure(*fbx);
+  if (!why.empty()) {
+    clip.error = "cannot read '" + clip.path + "': " + why;
+    return;
+  }
+  clip.take = fbx->currentTakeName();
+  clip.root = std::move(fbx);
+  clip.samples = sampleCount(*clip.root);
 }
+
+}  // namespace
 
 std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.bvh"; }
 
@@ -96,16 +106,20 @@ LoadedClip loadClip(const std::string& path) {
     return clip;
   }
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
-  const std::string extension = extensionOf(path);
-  if (extension == "bvh") {
+  if (Kvat::readerForMotionFile(path) == Kvat::MotionReader::kBvh) {
     loadBvh(clip);
-  } else if (lowerCase(extension) == "bvh") {
+    return clip;
+  }
+  const std::string extension = Kvat::motionFileExtension(path);
+  std::string lower = extension;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "bvh") {
     clip.kind = "fbx";
     clip.error = "cannot read '" + path + "': only the lower-case extension .bvh selects the BVH reader; the module " +
                  "hands a ." + extension + " file to its FBX reader (rename it to end in .bvh)";
   } else {
-    clip.kind = "fbx";
-    clip.error = "cannot read '" + path + "': FBX and other formats are not read yet (only .bvh clips)";
+    loadFbx(clip);
   }
   return clip;
 }

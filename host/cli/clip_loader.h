@@ -20,6 +20,7 @@ struct LoadedClip {
   std::string path;
   std::unique_ptr<Kvat::Secne::Root> root;
   std::string kind;                   // "bvh" or "fbx"
+  std::string take;                   // FBX clips: the current take's name
   std::string error;                  // one line naming the file and what is wrong; empty on success
   std::vector<std::string> warnings;  // sentences about the file, without its name
   ReaderOutput diagnostics;           // what the reader said while loading
@@ -27,8 +28,6 @@ struct LoadedClip {
   std::size_t samples = 0;            // the most samples of any channel
 };
 
-// The text after the last dot, as written; a name without a dot is taken whole.
-std::string extensionOf(const std::string& path);
 // Never throws; a clip that gives no joint or no sample has an error.
 LoadedClip loadClip(const std::string& path);
 // The bundled sample clip used when none is given.

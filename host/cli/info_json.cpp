@@ -1,9 +1,11 @@
 #include "info_json.h"
 
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "attribute_bvh.h"
 #include "clip_nodes.h"
+#include "fbx_report.h"
 #include "kv_motion.h"
 
 namespace Boneplay {
@@ -41,7 +43,13 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
   Json doc;
   doc["file"] = clip.path;
   doc["kind"] = clip.kind;
-  doc["takes"] = nullptr;  // BVH files have no takes
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
+    Json takes = Json::array();
+    for (const auto& name : fbx->takeNames()) takes.push_back(name->Buffer());
+    doc["takes"] = std::move(takes);
+  } else {
+    doc["takes"] = nullptr;  // BVH files have no takes
+  }
   doc["samples"] = clip.samples;
   doc["samples_per_second"] = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;
   doc["duration"] = clipLength(*clip.root);

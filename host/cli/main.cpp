@@ -1,7 +1,8 @@
 // boneplay: the command line of the stand-in host.
-//   boneplay render CLIP...  clips played through the module, as pictures
-//   boneplay info CLIP...    the skeleton, its channels, the samples read and the file's own numbers
-//   boneplay pose CLIP...    exact world matrices of every joint at given times
+//   boneplay render CLIP...   clips played through the module, as pictures
+//   boneplay info CLIP...     the skeleton, its channels, the samples read and the file's own numbers
+//   boneplay pose CLIP...     exact world matrices of every joint at given times
+//   boneplay convert CLIP     the clip as an FBX file that poses like it
 // Exit status: 0 success, 1 a clip could not be read, 2 usage errors; with
 // several clips, the worst of them.
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "clip_commands.h"
+#include "convert_command.h"
 #include "render_command.h"
 
 namespace {
@@ -30,7 +32,7 @@ const CLI::Validator kFinite = CLI::Validator(
     },
     "");
 
-const char* const kClipHelp = "Clips (.bvh) or folders of clips; default the bundled sample walk";
+const char* const kClipHelp = "Clips (.bvh, .fbx) or folders of clips; default the bundled sample walk";
 
 void addInfo(CLI::App& app, InfoRequest& info) {
   CLI::App* cmd = app.add_subcommand("info", "Print the skeleton tree, channels, samples and the file's own numbers");
@@ -101,11 +103,22 @@ void addRender(CLI::App& app, RenderRequest& render) {
       ->option_text("PATH");
 }
 
+void addConvert(CLI::App& app, ConvertRequest& convert) {
+  CLI::App* cmd = app.add_subcommand("convert", "Write the clip as an FBX file that poses like it at every sample");
+  cmd->add_option("CLIP", convert.clip, "The clip to convert (.bvh or .fbx)")->required();
+  cmd->add_option("-o,--output", convert.output, "The FBX file to write")->required()->option_text("OUT.fbx");
+  auto* ascii = cmd->add_flag("--ascii", convert.ascii, "Write an ASCII file");
+  cmd->add_flag("--binary", "Write a binary file (the default)")->excludes(ascii);
+  cmd->add_option("--version", convert.version, "File version: 6100 (default) or 5800")
+      ->check(CLI::IsMember({6100, 5800}))
+      ->option_text("6100|5800");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "boneplay: shows motion-capture clips (BVH) as stick-figure skeletons.\n"
+      "boneplay: shows motion-capture clips (BVH or FBX) as stick-figure skeletons.\n"
       "Without CLIP, the bundled sample walk is used."};
   app.require_subcommand(1);
   app.fallthrough();  // -v and --strict may follow the subcommand too
@@ -119,9 +132,11 @@ int main(int argc, char** argv) {
   InfoRequest info;
   PoseCommand pose;
   RenderRequest render;
+  ConvertRequest convert;
   addInfo(app, info);
   addPose(app, pose);
   addRender(app, render);
+  addConvert(app, convert);
 
   try {
     app.parse(argc, argv);
@@ -131,5 +146,6 @@ int main(int argc, char** argv) {
   }
   if (app.got_subcommand("info")) return runInfo(info, global);
   if (app.got_subcommand("render")) return runRender(render, global);
+  if (app.got_subcommand("convert")) return runConvert(convert, global);
   return runPose(pose, global);
 }

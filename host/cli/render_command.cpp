@@ -10,6 +10,7 @@
 #include "batch.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
+#include "fbx_report.h"
 #include "gallery.h"
 #include "item_scene.h"
 #include "kv_motion.h"
@@ -115,7 +116,11 @@ struct ClipOutcome {
 // The picture's time range and how fast the host's time runs through it.
 std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, const Shared& shared,
                           Host::PlaybackSettings& settings) {
+  double start = 0.0;
   double length = clip ? clipLength(*clip->root) : sceneLength(shared.scene);
+  // An FBX clip plays its current take's span (nothing when the take has no keys).
+  if (const Kvat::Secne::FbxRoot* fbx = clip ? asFbxRoot(*clip->root) : nullptr)
+    if (!fbxTakeSpan(*fbx, start, length)) start = length = 0.0;
   if (clip && request.speed == "file") {
     const std::optional<double> rate = clip->facts ? clip->facts->fileRate() : std::nullopt;
     if (!rate) return "'" + clip->path + "' declares no usable Frame Time, which --speed file needs";
@@ -123,7 +128,7 @@ std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, 
     length = clip->samples > 1 ? static_cast<double>(clip->samples - 1) / *rate : 0.0;
   }
   settings.fps = request.fps;
-  settings.from = request.from.value_or(0.0);
+  settings.from = request.from.value_or(start);
   settings.to = request.to.value_or(std::max(settings.from, length));
   settings.still = request.at;  // one more frame at exactly that time; the framing covers the range too
   return "";

@@ -6,6 +6,7 @@
 #include "attribute_bvh.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
+#include "fbx_report.h"
 #include "kv_motion.h"
 
 namespace Boneplay {
@@ -73,7 +74,10 @@ void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& o
   nlohmann::ordered_json doc;
   doc["file"] = clip.path;
   doc["kind"] = clip.kind;
-  doc["take"] = nullptr;
+  if (clip.kind == "fbx")
+    doc["take"] = clip.take;
+  else
+    doc["take"] = nullptr;
   doc["times"] = request.times;
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const ClipNode& n : nodes) {
@@ -120,7 +124,10 @@ void writeInfo(LoadedClip& clip, std::ostream& out) {
   out << "kind: " << clip.kind << "\n";
   out << "nodes: " << nodes.size() << " (" << countOf(joints, "joint") << ", " << countOf(ends, "end site")
       << ", under the top node)\n";
-  writeFrameLines(clip, clipLength(*clip.root), out);
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root))
+    writeFbxSummary(*fbx, out);
+  else
+    writeFrameLines(clip, clipLength(*clip.root), out);
   out << "skeleton:\n";
   char buf[128];
   for (const ClipNode& n : nodes) {

@@ -91,7 +91,7 @@ const Line kLines[] = {
     {"pose {Upper.BVH}", 1, R"(Upper.BVH': only the lower-case extension .bvh selects the BVH reader)", "^$", ""},
     {"pose /nonexistent/walk.bvh", 1, "boneplay: cannot open '/nonexistent/walk.bvh': No such file or directory\n",
      "^$", ""},
-    {"pose {clip.fbx}", 1, "not read yet", "^$", ""},
+    {"pose {clip.fbx}", 1, "the FBX importer cannot open it: File is corrupted", "^$", ""},
     // Warnings say where and whether every declared frame was read.
     {"info {gap.bvh}", 0,
      "line 20, column 1, an empty line, after 1 frame was read; the reader stops there and the rows after it are "

@@ -1,0 +1,132 @@
+#include "fbx_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "fbxsdk/scene/kfbx_node.h"
+#include "fbxsdk/scene/kfbx_scene_graph.h"
+
+namespace Boneplay {
+namespace Cli {
+
+namespace {
+
+using Kvat::Secne::FbxAttribute;
+using Kvat::Secne::FbxRoot;
+
+// The FBX nodes the skeleton's joints follow, in pre-order.
+std::vector<KFbxNode*> jointNodes(const FbxRoot& root) {
+  std::vector<KFbxNode*> out;
+  std::vector<Kvat::Secne::Node*> pending{root.top()};
+  while (!pending.empty()) {
+    Kvat::Secne::Node* node = pending.back();
+    pending.pop_back();
+    if (auto* joint = dynamic_cast<FbxAttribute*>(node->attrib()))
+      if (joint->fbxNode()) out.push_back(joint->fbxNode());
+    for (auto it = node->children().rbegin(); it != node->children().rend(); ++it) pending.push_back(*it);
+  }
+  return out;
+}
+
+// Every key time of every curve in a take's curve tree.
+void collectKeyTimes(KFCurveNode* top, std::set<int64_t>& times, std::size_t limit, bool& truncated) {
+  std::vector<KFCurveNode*> pending{top};
+  while (!pending.empty()) {
+    KFCurveNode* node = pending.back();
+    pending.pop_back();
+    if (const KFCurve* curve = node->FCurveGet())
+      for (int k = 0; k < curve->KeyGetCount(); ++k) {
+        if (times.size() >= limit && !times.count(curve->KeyGet(k).GetTime().Get())) {
+          truncated = true;
+          return;
+        }
+        times.insert(curve->KeyGet(k).GetTime().Get());
+      }
+    for (int i = 0; i < node->GetCount(); ++i) pending.push_back(node->Get(i));
+  }
+}
+
+std::string seconds(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+}  // namespace
+
+const FbxRoot* asFbxRoot(const Kvat::Secne::Root& root) { return dynamic_cast<const FbxRoot*>(&root); }
+
+std::string fbxLoadFailure(const FbxRoot& root) {
+  const std::string because = root.importMessage().empty() ? std::string() : ": " + root.importMessage();
+  switch (root.outcome()) {
+    case FbxRoot::Outcome::kSkeleton:
+      return std::string();
+    case FbxRoot::Outcome::kNoScene:
+      return "the FBX library could not make a scene to read it into";
+    case FbxRoot::Outcome::kOpenFailed:
+      return "the FBX importer cannot open it" + because;
+    case FbxRoot::Outcome::kImportFailed:
+      return "the FBX importer cannot read it" + because;
+    case FbxRoot::Outcome::kNoTakes:
+      return "the scene it gives has no takes";
+    case FbxRoot::Outcome::kNoSkeletonNode:
+      return "it holds no skeleton (no model is a limb, limb node, root or effector)";
+    case FbxRoot::Outcome::kNoHips:
+      return "it has skeleton models but no \"Hips\" below a top-level model, where a skeleton starts";
+  }
+  return "unknown failure";
+}
+
+bool fbxTakeSpan(const FbxRoot& root, double& start, double& stop) {
+  KFbxSceneGraph* scene = root.scene();
+  const std::string take = root.currentTakeName();
+  const KFbxTakeRecord* record = scene && !take.empty() ? scene->FindTakeInfo(take.c_str()) : nullptr;
+  if (record && record->m_xLocalTimeSpan.m_xStop > record->m_xLocalTimeSpan.m_xStart) {
+    start = record->m_xLocalTimeSpan.m_xStart.GetSeconds();
+    stop = record->m_xLocalTimeSpan.m_xStop.GetSeconds();
+    return true;
+  }
+  bool truncated = false;
+  const std::vector<double> keys = fbxKeyTimes(root, static_cast<std::size_t>(-1), truncated);
+  if (keys.empty()) return false;
+  start = keys.front();
+  stop = keys.back();
+  return true;
+}
+
+std::vector<double> fbxKeyTimes(const FbxRoot& root, std::size_t limit, bool& truncated) {
+  truncated = false;
+  std::set<int64_t> times;
+  for (KFbxNode* node : jointNodes(root)) {
+    TakeNode* take = node->GetCurrentTakeNode();
+    if (take && take->GetKFCurveNode()) collectKeyTimes(take->GetKFCurveNode(), times, limit, truncated);
+    if (truncated) break;
+  }
+  std::vector<double> out;
+  out.reserve(times.size());
+  for (int64_t t : times) out.push_back(KTime(t).GetSeconds());
+  return out;
+}
+
+void writeFbxSummary(const FbxRoot& root, std::ostream& out) {
+  out << "takes:";
+  for (std::size_t i = 0; i < root.takeNames().size(); ++i) {
+    out << (i ? ", " : " ") << '"' << root.takeNames()[i]->Buffer() << '"';
+    if (static_cast<int>(i) == root.takeIndex()) out << " (current)";
+  }
+  out << "\n";
+  const auto& joints = root.top()->children();
+  out << "skeleton start: " << (joints.empty() ? std::string("none") : joints.front()->name()) << "\n";
+  double start = 0, stop = 0;
+  if (fbxTakeSpan(root, start, stop))
+    out << "span: " << seconds(start) << " s to " << seconds(stop) << " s\n";
+  else
+    out << "span: none (the take has no keys)\n";
+  if (root.skippedJoints() > 0)
+    out << "left out: " << root.skippedJoints() << " joint subtrees deeper than " << Kvat::Secne::kMaxFbxJointDepth
+        << " levels\n";
+}
+
+}  // namespace Cli
+}  // namespace Boneplay

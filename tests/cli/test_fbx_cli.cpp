@@ -1,0 +1,217 @@
+// FBX clips on the command line: convert, and info, pose and render of the
+// files it writes.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+#include "fbxsdk/fileio/kfbx_writer.h"
+#include "test_tmpdir.h"
+
+using clitest::boneplay;
+
+namespace {
+
+// Channels an FBX transform cannot hold directly: rotations before
+// positions, a scale channel, and two end sites of the same name.
+const char* const kAwkwardClip =
+    "HIERARCHY\nROOT Hips\n{\nOFFSET 1 2 3\n"
+    "CHANNELS 6 Zrotation Xrotation Yrotation Xposition Yposition Zposition\n"
+    "JOINT Chest\n{\nOFFSET 0 5 0\nCHANNELS 6 Xrotation Xscale Yscale Zscale Zrotation Yposition\n"
+    "End Site\n{\nOFFSET 0 5 0\n}\n}\n"
+    "JOINT Leg\n{\nOFFSET 2 -5 0\nCHANNELS 3 Yrotation Zrotation Xrotation\n"
+    "End Site\n{\nOFFSET 0 -5 1\n}\n}\n}\n"
+    "MOTION\nFrames: 4\nFrame Time: 0.0333\n"
+    "0 0 0 0 0 0  0 1 1 1 0 0  0 0 0\n"
+    "30 45 60 1 2 3  20 2 0.5 1.5 10 1  170 -95 181\n"
+    "-179 89.9 10 4 5 6  -40 -1 1 2 -30 -2  -181 95 -170\n"
+    "181 -90 -179 0 0 0  90 1 1 1 90 0  360 0 -360\n";
+
+std::vector<double> sampleTimes(int count) {
+  std::vector<double> t;
+  for (int k = 0; k < count; ++k) t.push_back(k / 30.0);
+  return t;
+}
+
+std::string timesArg(const std::vector<double>& times) {
+  std::ostringstream s;
+  s.precision(17);
+  for (std::size_t i = 0; i < times.size(); ++i) s << (i ? "," : "") << times[i];
+  return s.str();
+}
+
+nlohmann::json pose(const std::string& clip, const std::vector<double>& times) {
+  const auto r = boneplay("pose '" + clip + "' --times " + timesArg(times));
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
+}
+
+// The worst difference of two poses of the same times, node by node in
+// pre-order: translations relative to the skeleton's size.
+double worstDeviation(const nlohmann::json& a, const nlohmann::json& b) {
+  const auto& na = a["nodes"];
+  const auto& nb = b["nodes"];
+  EXPECT_EQ(na.size(), nb.size());
+  double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+  for (const auto& n : na)
+    for (const auto& m : n["world"])
+      for (int i = 0; i < 3; ++i) {
+        lo[i] = std::min(lo[i], m[12 + i].get<double>());
+        hi[i] = std::max(hi[i], m[12 + i].get<double>());
+      }
+  const double size = std::max(1.0, std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]));
+  double worst = 0;
+  for (std::size_t i = 0; i < std::min(na.size(), nb.size()); ++i) {
+    EXPECT_EQ(na[i]["parent"], nb[i]["parent"]) << i;
+    for (std::size_t t = 0; t < na[i]["world"].size(); ++t)
+      for (int k = 0; k < 16; ++k) {
+        const double d = std::fabs(na[i]["world"][t][k].get<double>() - nb[i]["world"][t][k].get<double>());
+        worst = std::max(worst, k >= 12 ? d / size : d);
+      }
+  }
+  return worst;
+}
+
+TEST(CliConvert, EveryFormPosesLikeTheSourceAtEverySample) {
+  const std::string clip = clitest::writeTemp("awkward.bvh", kAwkwardClip);
+  const std::vector<double> times = sampleTimes(4);
+  const nlohmann::json source = pose(clip, times);
+  const struct {
+    const char* args;
+    const char* name;
+  } forms[] = {{"", "binary.fbx"},
+               {"--ascii", "ascii.fbx"},
+               {"--binary --version 5800", "binary58.fbx"},
+               {"--ascii --version 5800", "ascii58.FBX"}};
+  for (const auto& f : forms) {
+    SCOPED_TRACE(f.name);
+    const std::string out = boneplay_test::TempPath(f.name);
+    const auto r = boneplay("convert '" + clip + "' -o '" + out + "' " + f.args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("5 joints, 4 samples at 30 per second"), std::string::npos) << r.out;
+    const nlohmann::json converted = pose(out, times);
+    EXPECT_EQ(converted["kind"], "fbx");
+    EXPECT_EQ(converted["take"], "Take 001");
+    const auto& nodes = converted["nodes"];
+    ASSERT_EQ(nodes.size(), 6u);
+    const char* names[] = {"Root", "Model::Hips", "Model::Chest", "Model::Site", "Model::Leg", "Model::Site_2"};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(nodes[i]["name"], names[i]) << i;
+    EXPECT_LE(worstDeviation(source, converted), 1e-5);
+  }
+}
+
+TEST(CliConvert, ConvertedFileInfoAndRenderRange) {
+  const std::string clip = clitest::writeTemp("info.bvh", kAwkwardClip);
+  const std::string out = boneplay_test::TempPath("info.fbx");
+  ASSERT_EQ(boneplay("convert '" + clip + "' -o '" + out + "'").status, 0);
+  const auto info = boneplay("info '" + out + "'");
+  ASSERT_EQ(info.status, 0) << info.err;
+  for (const char* line :
+       {"kind: fbx\n", "takes: \"Default\", \"Take 001\" (current)\n", "skeleton start: Model::Hips\n",
+        "span: 0.000 s to 0.100 s\n", "      Model::Site_2  (end site)\n"})
+    EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
+  // The default range is the take's span: 0 to 0.1 s, four frames at 30 per second.
+  const std::string gif = boneplay_test::TempPath("info.gif");
+  const auto whole = boneplay("render '" + out + "' -o '" + gif + "' --fps 30");
+  EXPECT_NE(whole.out.find(": 4 frames"), std::string::npos) << whole.out << whole.err;
+  const auto later = boneplay("render '" + out + "' -o '" + gif + "' --fps 30 --from 0.05");
+  EXPECT_NE(later.out.find(": 2 frames"), std::string::npos) << later.out << later.err;
+}
+
+TEST(CliConvert, ErrorsNameTheFileAndTheReason) {
+  const std::string meshOnly = boneplay_test::TempPath("mesh.fbx");
+  const std::string noHips = boneplay_test::TempPath("nohips.fbx");
+  {
+    KFbxWriteSection mesh;
+    mesh.emplace_back("Definitions").Child("ObjectType", {KFbxWriteValue::String("Model")});
+    mesh.emplace_back("Objects").Child("Model",
+                                       {KFbxWriteValue::ObjectName("Model", "Box"), KFbxWriteValue::String("Mesh")});
+    ASSERT_TRUE(KFbxWriteFile(meshOnly.c_str(), {mesh}, KFbxWriteOptions()));
+    KFbxWriteSection joints = mesh;
+    KFbxWriteField& objects = joints[1];
+    objects.m_xChildren.clear();
+    objects.Child("Model", {KFbxWriteValue::ObjectName("Model", "Pelvis"), KFbxWriteValue::String("LimbNode")});
+    ASSERT_TRUE(KFbxWriteFile(noHips.c_str(), {joints}, KFbxWriteOptions()));
+  }
+  const std::string bvhText = clitest::writeTemp("text.fbx", kAwkwardClip);
+  const struct {
+    std::string args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {"info '" + meshOnly + "'", 1, "'" + meshOnly + "': it holds no skeleton"},
+      {"pose '" + noHips + "'", 1, "'" + noHips + "': it has skeleton models but no \"Hips\" below a top-level model"},
+      {"info '" + bvhText + "'", 1, "'" + bvhText + "': the FBX importer cannot open it: File is corrupted"},
+      {"convert '" + bvhText + "' -o x.fbx", 1, "'" + bvhText + "': the FBX importer cannot open it"},
+      {"convert '" + meshOnly + "' -o out.bvh", 2, "the output 'out.bvh' must end in .fbx"},
+      {"convert '" + meshOnly + "' -o x.fbx --version 7100", 2, "--version"},
+      {"convert '" + meshOnly + "' -o x.fbx --ascii --binary", 2, "excludes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const auto r = boneplay(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// Two joints make 18 keys per sample: 222222 samples reach the key limit,
+// one more is refused before anything is sampled or written.
+TEST(CliConvert, RefusesMoreKeysThanTheLimit) {
+  std::string text =
+      "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
+      "End Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: 222223\nFrame Time: 0.0333\n";
+  for (int i = 0; i < 222223; ++i) text += "0 0 0\n";
+  const std::string clip = clitest::writeTemp("long.bvh", text);
+  const std::string out = boneplay_test::TempPath("long.fbx");
+  const auto r = boneplay("convert '" + clip + "' -o '" + out + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("'" + clip + "': its joints and samples make more than 4000000 keys"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+// The bundled FBX sample is the bundled BVH walk, converted.
+TEST(CliConvert, BundledSamplesAgree) {
+  const std::string dir = std::string(BONEPLAY_SOURCE_DIR) + "/samples/";
+  const auto info = boneplay("info '" + dir + "walk.bvh'");
+  ASSERT_EQ(info.status, 0);
+  const std::size_t at = info.out.find("samples: ");
+  ASSERT_NE(at, std::string::npos);
+  const std::vector<double> times = sampleTimes(std::stoi(info.out.substr(at + 9)));
+  EXPECT_LE(worstDeviation(pose(dir + "walk.bvh", times), pose(dir + "walk.fbx", times)), 1e-5);
+}
+
+// Every corpus clip the BVH reader reads without a complaint converts, and
+// convert's own read-back check holds.
+TEST(CliConvert, CorpusClipsRoundTrip) {
+  const std::string corpus = std::string(BONEPLAY_CORPUS_DIR) + "/bvh/";
+  DIR* d = opendir(corpus.c_str());
+  if (!d) GTEST_SKIP() << "no corpus at " << corpus;
+  std::vector<std::string> files;
+  while (dirent* e = readdir(d)) {
+    const std::string n = e->d_name;
+    if (n.size() > 4 && n.substr(n.size() - 4) == ".bvh") files.push_back(n);
+  }
+  closedir(d);
+  std::sort(files.begin(), files.end());
+  int converted = 0;
+  for (const std::string& n : files) {
+    SCOPED_TRACE(n);
+    if (!boneplay("info '" + corpus + n + "'").err.empty()) continue;  // not read fully
+    const auto r = boneplay("convert '" + corpus + n + "' -o '" + boneplay_test::TempPath(n + ".fbx") + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("poses within"), std::string::npos) << r.out;
+    ++converted;
+  }
+  EXPECT_GT(converted, 0);
+}
+
+}  // namespace
