@@ -12,11 +12,27 @@
 namespace Kvat {
 namespace Bvh {
 
+// Where the parser was when it reported an error: the token at fault.
+struct ErrorPlace {
+  int line = 0;           // 1-based, as the reader counts lines (by line feeds)
+  int column = 0;         // 1-based byte of the line where the token starts
+  const char* text = "";  // the token: a line feed for a line end, empty at the end of the input
+  std::size_t size = 0;
+};
+
 class Diagnostics {
  public:
   virtual ~Diagnostics() = default;
   virtual void output(const char* text, std::size_t size) = 0;
   virtual void error(const char* text, std::size_t size) = 0;
+  // Called with each parser error ("syntax error", "parser stack overflow")
+  // and its place, just before the error's own report is written to the
+  // output stream. The reader's reports themselves stay as they are: the
+  // standard streams ignore this call.
+  virtual void errorAt(const char* message, const ErrorPlace& place) {
+    (void)message;
+    (void)place;
+  }
 
   void output(const std::string& text) { output(text.data(), text.size()); }
   void error(const std::string& text) { error(text.data(), text.size()); }

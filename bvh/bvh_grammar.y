@@ -153,6 +153,7 @@ number
 
 %%
 
-void bvherror(yyscan_t, Kvat::Bvh::BvhLoad* load, const char* message) {
+void bvherror(yyscan_t scanner, Kvat::Bvh::BvhLoad* load, const char* message) {
+  load->diagnostics.errorAt(message, Kvat::Bvh::errorPlace(scanner, *load));
   Kvat::Bvh::reportError(*load, message);
 }

@@ -45,6 +45,9 @@ void reportAbort(BvhLoad& load, const ScannerAbort& abort) { load.diagnostics.er
 
 std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize) {
   if (bufferSize > load.maxScanBuffer) scannerFatal("fatal error - scanner input buffer overflow");
+  load.readAt = buffer;
+  load.lineBeforeRead = load.source.lineSoFar();
+  load.previousLine = load.source.lastLineLength();
   const std::size_t n = load.source.readLine(buffer, maxSize);
   if (n == 0 && load.source.failed()) scannerFatal("input in flex scanner failed");
   return n;

@@ -59,20 +59,24 @@ std::size_t ByteSource::readLine(char* buffer, std::size_t maxSize) {
     n += take;
     lineEnd = newline != nullptr;
   }
+  if (m_bFold && n > 0) {
+    // The line's own CR LF, or a CR that ends what fits and is followed by the
+    // line feed: the pair becomes one line feed (which then ends the line). A
+    // lone CR stays.
+    if (lineEnd && n >= 2 && buffer[n - 2] == '\r') {
+      buffer[n - 2] = '\n';
+      --n;
+    } else if (!lineEnd && buffer[n - 1] == '\r' && nextIs('\n')) {
+      buffer[n - 1] = '\n';
+      ++m_pNext;
+      lineEnd = true;
+    }
+  }
+  // Lines are counted in the bytes handed out, as the scanner sees them.
   m_uLine += n;
   if (lineEnd) {
     m_uLastLine = m_uLine;
     m_uLine = 0;
-  }
-  if (!m_bFold || n == 0) return n;
-  // The line's own CR LF, or a CR that ends what fits and is followed by the
-  // line feed: the pair becomes one line feed. A lone CR stays.
-  if (lineEnd && n >= 2 && buffer[n - 2] == '\r') {
-    buffer[n - 2] = '\n';
-    --n;
-  } else if (!lineEnd && buffer[n - 1] == '\r' && nextIs('\n')) {
-    buffer[n - 1] = '\n';
-    ++m_pNext;
   }
   return n;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -49,6 +50,10 @@ constexpr TypeName kTypeNames[] = {
     {"object", LWI_OBJECT, false}, {"null", LWI_OBJECT, true},    {"bone", LWI_BONE, false},
     {"light", LWI_LIGHT, false},   {"camera", LWI_CAMERA, false},
 };
+
+// Every key an item may have; any other is a misspelling that would be ignored silently.
+constexpr const char* kItemKeys[] = {"name",     "type",    "parent", "object",       "position",
+                                     "rotation", "scaling", "pivot",  "pivotRotation"};
 
 [[noreturn]] void fail(const std::string& where, const std::string& what) {
   throw std::runtime_error(where + ": " + what);
@@ -98,6 +103,13 @@ Item readItem(const json& value, const std::string& where) {
   Item item;
   if (!value.contains("name") || !value["name"].is_string()) fail(where, "the item needs a name");
   item.name = value["name"].get<std::string>();
+  for (const auto& entry : value.items()) {
+    const std::string& key = entry.key();
+    if (std::none_of(std::begin(kItemKeys), std::end(kItemKeys), [&](const char* k) { return key == k; }))
+      fail(where + " (" + item.name + ")", "unknown key \"" + key +
+                                               "\"; an item has name, type, parent, object, position, rotation, "
+                                               "scaling, pivot and pivotRotation");
+  }
   if (value.contains("type") && !value["type"].is_string()) fail(where, "the item type is a name such as \"null\"");
   const std::string typeName = value.value("type", std::string("null"));
   const auto type =
@@ -136,7 +148,7 @@ Triple Channel::at(double time) const {
   return v;
 }
 
-ItemScene ItemScene::parse(const std::string& jsonText) {
+ItemScene ItemScene::parse(const std::string& jsonText, Names nameRule) {
   json doc;
   try {
     doc = json::parse(jsonText);
@@ -146,10 +158,23 @@ ItemScene ItemScene::parse(const std::string& jsonText) {
   if (!doc.is_object() || !doc.contains("items") || !doc["items"].is_array())
     throw std::runtime_error("a scene is an object with an \"items\" array");
 
+  for (const auto& entry : doc.items())
+    if (entry.key() != "items")
+      throw std::runtime_error("unknown key \"" + entry.key() + "\"; a scene has only \"items\"");
+
   ItemScene scene;
   const json& items = doc["items"];
-  for (std::size_t i = 0; i < items.size(); ++i)
-    scene.m_vItems.push_back(readItem(items[i], "item " + std::to_string(i)));
+  std::map<std::string, std::size_t> names;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::string where = "item " + std::to_string(i);
+    scene.m_vItems.push_back(readItem(items[i], where));
+    const std::string& name = scene.m_vItems.back().name;
+    // Items are found by name (--item, parents): two of one name would hide the second.
+    const auto taken = names.emplace(name, i);
+    if (!taken.second && nameRule == Names::Unique)
+      fail(where + " (" + name + ")",
+           "the name is already item " + std::to_string(taken.first->second) + "'s; item names must differ");
+  }
   // References may point forwards, so they are resolved once all names are known.
   for (std::size_t i = 0; i < items.size(); ++i) {
     const std::string where = "item " + std::to_string(i) + " (" + scene.m_vItems[i].name + ")";

@@ -51,8 +51,15 @@ class ItemScene {
  public:
   ItemScene() = default;
 
-  // Throw std::runtime_error naming what is wrong (and the file, for load).
-  static ItemScene parse(const std::string& jsonText);
+  // Whether two items may share a name. A real host allows it, and tests of
+  // the module's search through a host's items need it; a scene a person
+  // writes for the command line refers to items by name, so there a second
+  // item of one name is an error.
+  enum class Names { Unique, MayRepeat };
+
+  // Throw std::runtime_error naming what is wrong (and the file, for load):
+  // malformed JSON, an unknown key, a bad value or reference.
+  static ItemScene parse(const std::string& jsonText, Names names = Names::Unique);
   static ItemScene load(const std::string& path);
 
   std::size_t size() const { return m_vItems.size(); }

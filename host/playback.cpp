@@ -131,10 +131,11 @@ PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
     DrawRecorder recorder;
     for (std::size_t k = 0; k < times.size(); ++k) {
       const double t = times[k];
-      s.renderFuncs.newTime(s.instance, static_cast<LWFrame>(std::lround(t * settings.fps)), t);
+      const double hostTime = t * settings.timeScale;
+      s.renderFuncs.newTime(s.instance, static_cast<LWFrame>(std::lround(t * settings.fps)), hostTime);
       recorder.clear();
       s.handler.evaluate(s.instance, recorder.access());
-      const Kvat::Matrix4 world = itemWorld(scene, item, t);
+      const Kvat::Matrix4 world = itemWorld(scene, item, hostTime);
       Render::Frame frame;
       frame.time = t;
       for (const DrawRecorder::Line& line : recorder.lines()) {

@@ -27,7 +27,10 @@ struct PlaybackSettings {
   double to = 0.0;
   double fps = 30.0;
   std::optional<double> still;  // one more frame at exactly this time, after the range
-  bool echo = false;            // show message boxes and commands on stderr
+  // Host seconds per second of the picture: the times above are the
+  // picture's, each is multiplied by this before the module and the scene see it.
+  double timeScale = 1.0;
+  bool echo = false;  // show message boxes and commands on stderr
   std::function<void(std::size_t done, std::size_t total)> progress;
 };
 

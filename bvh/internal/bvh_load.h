@@ -30,7 +30,13 @@ struct BvhLoad {
   ByteSource& source;
   Diagnostics& diagnostics;
   std::size_t maxScanBuffer = kMaxScanBuffer;
-  int line = 0;                    // line counter, read by the motion-section reports
+  int line = 0;  // line counter, read by the motion-section reports
+  // Where the scanner's latest read put its bytes, how much of their line
+  // came before them and how long the line before was: the column of a token
+  // at fault, without counting columns on every token.
+  const char* readAt = nullptr;
+  std::size_t lineBeforeRead = 0;
+  std::size_t previousLine = 0;
   std::string text;                // the string being collected
   std::deque<std::string> values;  // texts handed to the parser, released with the load
 
@@ -49,6 +55,9 @@ struct ScannerAbort : std::runtime_error {
 [[noreturn]] void scannerFatal(const char* message);
 // The error printer shared by scanner and parser: "ERROR: message".
 void reportError(BvhLoad& load, const char* message);
+// The place of the token the parser stopped at (defined with the scanner,
+// which holds the token's text and position).
+ErrorPlace errorPlace(void* scanner, const BvhLoad& load);
 // Writes a scanner abort's message as the reader prints it.
 void reportAbort(BvhLoad& load, const ScannerAbort& abort);
 // At the end of the first motion row: every channel makes room for as many

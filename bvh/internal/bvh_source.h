@@ -33,9 +33,12 @@ class ByteSource {
   std::size_t readLine(char* buffer, std::size_t maxSize);
   bool failed() const { return m_bFailed; }
   // Bytes not yet handed out, when known (a file whose size cannot be told
-  // gives 0), and the length of the last whole line handed out.
+  // gives 0), and the length of the last whole line handed out (its line end
+  // included, after folding).
   std::size_t remaining() const;
   std::size_t lastLineLength() const { return m_uLastLine; }
+  // Bytes of the current line handed out so far (0 when the next read starts a line).
+  std::size_t lineSoFar() const { return m_uLine; }
 
  private:
   // Makes bytes available from the file; false at its end or on failure.

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "fbxsdk/fileio/kencrypted_file.h"
 #include "fbxsdk/fileio/kfbx_bytes.h"
@@ -74,24 +75,40 @@ class BinaryWriter {
     }
   }
 
-  // One record with its nested block; returns its end offset.
-  bool Record(const KFbxWriteField& xField, std::string& xError) {
-    if (xField.m_xName.size() > kMaxNameLength) return xError = "field name too long: " + xField.m_xName, false;
-    const size_t uStart = m_xOut.size();
-    m_xOut.append(12, '\0');
-    m_xOut.push_back(static_cast<char>(xField.m_xName.size()));
-    m_xOut += xField.m_xName;
-    const size_t uProperties = m_xOut.size();
-    for (const KFbxWriteValue& xValue : xField.m_xValues) Value(xValue);
-    const size_t uPropertyLength = m_xOut.size() - uProperties;
-    if (xField.m_bBlock || !xField.m_xChildren.empty()) {
-      for (const KFbxWriteField& xChild : xField.m_xChildren)
-        if (!Record(xChild, xError)) return false;
-      Terminator();
+  // One record with its nested block, depth first through an explicit stack
+  // (tests write blocks nested far deeper than a call stack should go); each
+  // record's header is patched once its block is written.
+  bool Record(const KFbxWriteField& xTop, std::string& xError) {
+    struct Open {
+      const KFbxWriteField* m_pxField;
+      size_t m_uStart, m_uPropertyLength, m_uNext;
+    };
+    std::vector<Open> xStack;
+    auto Begin = [&](const KFbxWriteField& xField) {
+      if (xField.m_xName.size() > kMaxNameLength) return xError = "field name too long: " + xField.m_xName, false;
+      const size_t uStart = m_xOut.size();
+      m_xOut.append(12, '\0');
+      m_xOut.push_back(static_cast<char>(xField.m_xName.size()));
+      m_xOut += xField.m_xName;
+      const size_t uProperties = m_xOut.size();
+      for (const KFbxWriteValue& xValue : xField.m_xValues) Value(xValue);
+      xStack.push_back({&xField, uStart, m_xOut.size() - uProperties, 0});
+      return true;
+    };
+    if (!Begin(xTop)) return false;
+    while (!xStack.empty()) {
+      Open& xOpen = xStack.back();
+      const KFbxWriteField& xField = *xOpen.m_pxField;
+      if (xOpen.m_uNext < xField.m_xChildren.size()) {
+        if (!Begin(xField.m_xChildren[xOpen.m_uNext++])) return false;
+        continue;
+      }
+      if (xField.m_bBlock || !xField.m_xChildren.empty()) Terminator();
+      Patch32(xOpen.m_uStart, static_cast<uint32_t>(m_xOut.size()));
+      Patch32(xOpen.m_uStart + 4, static_cast<uint32_t>(xField.m_xValues.size()));
+      Patch32(xOpen.m_uStart + 8, static_cast<uint32_t>(xOpen.m_uPropertyLength));
+      xStack.pop_back();
     }
-    Patch32(uStart, static_cast<uint32_t>(m_xOut.size()));
-    Patch32(uStart + 4, static_cast<uint32_t>(xField.m_xValues.size()));
-    Patch32(uStart + 8, static_cast<uint32_t>(uPropertyLength));
     return true;
   }
 

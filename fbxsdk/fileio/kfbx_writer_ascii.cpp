@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "fbxsdk/fileio/kfbx_writer.h"
 
@@ -44,23 +45,45 @@ bool PutValue(const KFbxWriteValue& xValue, std::string& xOut, std::string& xErr
   return true;
 }
 
-bool PutField(const KFbxWriteField& xField, int iDepth, std::string& xOut, std::string& xError) {
+// A field's line up to its values, and " {" when a block follows.
+bool PutHead(const KFbxWriteField& xField, size_t uDepth, std::string& xOut, std::string& xError) {
   if (xField.m_xName.empty() || !std::all_of(xField.m_xName.begin(), xField.m_xName.end(), BareCharacter))
     return xError = "field name not writable in ASCII: " + xField.m_xName, false;
-  xOut.append(static_cast<size_t>(iDepth), '\t');
+  xOut.append(uDepth, '\t');
   xOut += xField.m_xName + ": ";
   for (size_t i = 0; i < xField.m_xValues.size(); ++i) {
     if (i) xOut += ",";
     if (!PutValue(xField.m_xValues[i], xOut, xError)) return false;
   }
-  if (xField.m_bBlock || !xField.m_xChildren.empty()) {
+  if (xField.m_bBlock || !xField.m_xChildren.empty())
     xOut += " {\n";
-    for (const KFbxWriteField& xChild : xField.m_xChildren)
-      if (!PutField(xChild, iDepth + 1, xOut, xError)) return false;
-    xOut.append(static_cast<size_t>(iDepth), '\t');
-    xOut += "}";
+  else
+    xOut += "\n";
+  return true;
+}
+
+// The field and everything below it, depth first through an explicit stack:
+// tests write blocks nested far deeper than a call stack should go.
+bool PutField(const KFbxWriteField& xTop, std::string& xOut, std::string& xError) {
+  struct Open {
+    const KFbxWriteField* m_pxField;
+    size_t m_uNext;
+  };
+  if (!PutHead(xTop, 0, xOut, xError)) return false;
+  if (!xTop.m_bBlock && xTop.m_xChildren.empty()) return true;
+  std::vector<Open> xStack{{&xTop, 0}};
+  while (!xStack.empty()) {
+    Open& xOpen = xStack.back();
+    if (xOpen.m_uNext == xOpen.m_pxField->m_xChildren.size()) {
+      xStack.pop_back();
+      xOut.append(xStack.size(), '\t');
+      xOut += "}\n";
+      continue;
+    }
+    const KFbxWriteField& xChild = xOpen.m_pxField->m_xChildren[xOpen.m_uNext++];
+    if (!PutHead(xChild, xStack.size(), xOut, xError)) return false;
+    if (xChild.m_bBlock || !xChild.m_xChildren.empty()) xStack.push_back({&xChild, 0});
   }
-  xOut += "\n";
   return true;
 }
 
@@ -79,6 +102,6 @@ std::string KFbxWriteAscii(const std::vector<KFbxWriteSection>& xSections, const
   std::string xOut = acHeader;
   xOut += "; written by boneplay\n\n";
   for (const KFbxWriteField& xField : xSections[0])
-    if (!PutField(xField, 0, xOut, xError)) return {};
+    if (!PutField(xField, xOut, xError)) return {};
   return xOut;
 }

@@ -7,7 +7,10 @@
 #include <cstring>
 #include <utility>
 
+#include "bvh_diagnostics.h"
 #include "bvh_root.h"
+#include "clip_nodes.h"
+#include "diagnostics.h"
 #include "fbx_report.h"
 #include "fbx_skl_generator.h"
 #include "motion_file.h"
@@ -15,10 +18,82 @@
 namespace Boneplay {
 namespace Cli {
 
+namespace {
+
+// Whether the reader built anything from the file: the bare skeleton of a
+// fresh load is the top node with one node "Root" that keeps the offset a new
+// joint starts with and has no channels and no children.
+bool anyJointFromFile(Kvat::Secne::Root& root) {
+  const auto& top = root.top()->children();
+  if (top.size() != 1) return !top.empty();
+  const Kvat::Secne::Node* first = top.front();
+  if (!first->children().empty()) return true;
+  const auto* bvh = dynamic_cast<const Kvat::Secne::AttributeBvh*>(first->attrib());
+  if (!bvh) return true;
+  const Kvat::Vector3& o = bvh->offset();
+  const Kvat::Vector3 fresh = Kvat::Secne::AttributeBvh().offset();
+  return !bvh->channels().empty() || o.x != fresh.x || o.y != fresh.y || o.z != fresh.z;
+}
+
+// Keeps what the reader says, and where each parser error happened.
+class ReaderSink : public Kvat::Bvh::Diagnostics {
+ public:
+  explicit ReaderSink(ReaderOutput& output) : m_rOutput(output) {}
+  void output(const char* text, std::size_t size) override { m_rOutput.out.append(text, size); }
+  void error(const char* text, std::size_t size) override { m_rOutput.err.append(text, size); }
+  void errorAt(const char* message, const Kvat::Bvh::ErrorPlace& place) override {
+    m_rOutput.located.push_back({message, place.line, place.column, std::string(place.text, place.size)});
+  }
+
+ private:
+  ReaderOutput& m_rOutput;
+};
+
+void loadBvh(LoadedClip& clip) {
+  clip.kind = "bvh";
+  clip.facts = readBvhFacts(clip.path);
+  ReaderSink sink(clip.diagnostics);
+  clip.root.reset(Kvat::Secne::createBvhRoot(clip.path.c_str(), sink));
+  if (!clip.root || !clip.facts) {
+    clip.error = "cannot read '" + clip.path + "': the file gives no skeleton";
+    return;
+  }
+  clip.samples = sampleCount(*clip.root);
+  const std::size_t joints = anyJointFromFile(*clip.root) ? clipNodes(*clip.root, nullptr).size() - 1 : 0;
+  const BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples};
+  const std::string empty = bvhEmptyReason(view);
+  if (!empty.empty()) {
+    clip.error = "cannot read '" + clip.path + "': " + empty;
+    return;
+  }
+  clip.warnings = bvhWarnings(view);
+}
+
+void loadFbx(LoadedClip& clip) {
+  clip.kind = "fbx";
+  std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(clip.path.c_str()));
+  if (!fbx) {
+    clip.error = "cannot read '" + clip.path + "': the FBX library could not start";
+    return;
+  }
+  // The module shows nothing for such a file, silently; here it is an error.
+  const std::string why = fbxLoadFailure(*fbx);
+  if (!why.empty()) {
+    clip.error = "cannot read '" + clip.path + "': " + why;
+    return;
+  }
+  clip.take = fbx->currentTakeName();
+  clip.root = std::move(fbx);
+  clip.samples = sampleCount(*clip.root);
+}
+
+}  // namespace
+
 std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.bvh"; }
 
 LoadedClip loadClip(const std::string& path) {
   LoadedClip clip;
+  clip.path = path;
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     clip.error = "cannot read '" + path + "': it is a folder";
@@ -32,28 +107,20 @@ LoadedClip loadClip(const std::string& path) {
   }
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
   if (Kvat::readerForMotionFile(path) == Kvat::MotionReader::kBvh) {
-    clip.kind = "bvh";
-    Kvat::Bvh::CollectedDiagnostics diagnostics;
-    clip.root.reset(Kvat::Secne::createBvhRoot(path.c_str(), diagnostics));
-    clip.diagnostics.out = std::move(diagnostics.out);
-    clip.diagnostics.err = std::move(diagnostics.err);
-  } else {
-    clip.kind = "fbx";
-    std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(path.c_str()));
-    if (!fbx) {
-      clip.error = "cannot read '" + path + "': the FBX library could not start";
-      return clip;
-    }
-    // The module shows nothing for such a file, silently; here it is an error.
-    const std::string why = fbxLoadFailure(*fbx);
-    if (!why.empty()) {
-      clip.error = "cannot read '" + path + "': " + why;
-      return clip;
-    }
-    clip.take = fbx->currentTakeName();
-    clip.root = std::move(fbx);
+    loadBvh(clip);
+    return clip;
   }
-  if (!clip.root) clip.error = "cannot read '" + path + "': the file gives no skeleton";
+  const std::string extension = Kvat::motionFileExtension(path);
+  std::string lower = extension;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (lower == "bvh") {
+    clip.kind = "fbx";
+    clip.error = "cannot read '" + path + "': only the lower-case extension .bvh selects the BVH reader; the module " +
+                 "hands a ." + extension + " file to its FBX reader (rename it to end in .bvh)";
+  } else {
+    loadFbx(clip);
+  }
   return clip;
 }
 

@@ -1,11 +1,15 @@
 #pragma once
-// Reading a clip for the commands that work on the libraries directly
-// (pose, info): choose the reader by extension, keep the readers' own
-// diagnostics off standard output, and turn failures into one clear line.
+// Reading a clip for the command line: choose the reader by extension, keep
+// the reader's own diagnostics off standard output, and turn what happened
+// into one clear error line (nothing to show) or warnings (shown, but with a
+// problem the user should know about).
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "bvh_facts.h"
 #include "kv_node.h"
 #include "reader_output.h"
 
@@ -13,13 +17,18 @@ namespace Boneplay {
 namespace Cli {
 
 struct LoadedClip {
+  std::string path;
   std::unique_ptr<Kvat::Secne::Root> root;
-  std::string kind;          // "bvh" or "fbx"
-  std::string take;          // FBX clips: the current take's name
-  std::string error;         // one line naming the file and what is wrong; empty on success
-  ReaderOutput diagnostics;  // what the reader printed while loading
+  std::string kind;                   // "bvh" or "fbx"
+  std::string take;                   // FBX clips: the current take's name
+  std::string error;                  // one line naming the file and what is wrong; empty on success
+  std::vector<std::string> warnings;  // sentences about the file, without its name
+  ReaderOutput diagnostics;           // what the reader said while loading
+  std::optional<BvhFacts> facts;      // what a BVH file declares about itself
+  std::size_t samples = 0;            // the most samples of any channel
 };
 
+// Never throws; a clip that gives no joint or no sample has an error.
 LoadedClip loadClip(const std::string& path);
 // The bundled sample clip used when none is given.
 std::string bundledSample();

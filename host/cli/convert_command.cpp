@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "clip_commands.h"
 #include "clip_loader.h"
+#include "clip_nodes.h"
 #include "clip_samples.h"
 #include "fbx_clip_scene.h"
 #include "fbx_report.h"
@@ -72,14 +74,14 @@ std::string number(double value) {
 
 }  // namespace
 
-int runConvert(const ConvertRequest& request) {
+int runConvert(const ConvertRequest& request, const GlobalOptions& global) {
   const std::string& out = request.output;
   if (out.size() < 4 || KString(out.substr(out.size() - 4)).Lower() != ".fbx") {
     std::cerr << "boneplay: the output '" << out << "' must end in .fbx\n";
     return 2;
   }
   LoadedClip clip = loadClip(request.clip);
-  if (!clip.error.empty()) return failure(clip.error);
+  if (const int status = announceLoad(clip, global)) return status;
   if (clip.root->top()->children().size() != 1)
     return failure("cannot convert '" + request.clip + "': its skeleton does not have exactly one first joint");
   std::vector<double> times;

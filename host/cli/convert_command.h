@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "clip_commands.h"
+
 namespace Boneplay {
 namespace Cli {
 
@@ -13,7 +15,6 @@ struct ConvertRequest {
   std::string output;
   bool ascii = false;
   int version = 6100;  // 6100 or 5800
-  bool verbose = false;
 };
 
 // The most keys a conversion writes (nine per joint per sample): the writer
@@ -23,11 +24,12 @@ constexpr std::size_t kMaxConvertKeys = 4000000;
 // The round trip must pose within this fraction of the skeleton's size.
 constexpr double kRoundTripTolerance = 1e-5;
 
-// Returns the exit status: 0, or 1 (the clip cannot be read, the file cannot
-// be written, or the written file does not pose like the source; one line on
-// stderr names the file and the fault). On success one line on stdout gives
+// Returns the exit status: 0, or 1 (the clip cannot be read or, with
+// --strict, has warnings; the file cannot be written; or the written file
+// does not pose like the source; one line on stderr names the file and the
+// fault). On success one line on stdout gives
 // the joints, samples and the worst deviation of the round trip.
-int runConvert(const ConvertRequest& request);
+int runConvert(const ConvertRequest& request, const GlobalOptions& global);
 
 }  // namespace Cli
 }  // namespace Boneplay

@@ -1,10 +1,12 @@
 #include "reader_output.h"
 
+#include <iconv.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
 
 namespace Boneplay {
 namespace Cli {
@@ -65,30 +67,113 @@ ReaderOutput ReaderOutputCapture::finish() {
 }
 
 namespace {
-// What the scanner prints on standard error when it cannot go on.
+
+// What the scanner prints on its error stream when it cannot go on.
 constexpr const char* kFatalMessages[] = {"out of dynamic memory in yy_create_buffer()",
                                           "fatal error - scanner input buffer overflow", "input in flex scanner failed",
                                           "fatal flex scanner internal error--end of buffer missed",
                                           "fatal flex scanner internal error--no action found"};
+
+constexpr const char kErrorPrefix[] = "ERROR: ";
+constexpr const char kReportPrefix[] = "----> ";
+
+bool at(const std::string& text, std::size_t pos, const char* prefix) {
+  return text.compare(pos, std::strlen(prefix), prefix) == 0;
+}
+
+// The text from pos up to (not including) the next line end, and where the next line starts.
+std::string lineFrom(const std::string& text, std::size_t pos, std::size_t& next) {
+  const std::size_t end = text.find('\n', pos);
+  next = end == std::string::npos ? text.size() : end + 1;
+  return text.substr(pos, (end == std::string::npos ? text.size() : end) - pos);
+}
+
+class Iconv {
+ public:
+  Iconv() {
+    m_cd = iconv_open("UTF-8", "CP932");
+    if (m_cd == reinterpret_cast<iconv_t>(-1)) m_cd = iconv_open("UTF-8", "SHIFT_JIS");
+  }
+  ~Iconv() {
+    if (ok()) iconv_close(m_cd);
+  }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+  bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return m_cd; }
+
+ private:
+  iconv_t m_cd;
+};
+
 }  // namespace
 
-std::string summariseDiagnostics(const ReaderOutput& output) {
-  std::string line, first;
-  int count = 0;
-  std::istringstream errors(output.err);
-  while (std::getline(errors, line))
-    for (const char* fatal : kFatalMessages)
-      if (line == fatal && count++ == 0) first = line;
-  std::istringstream lines(output.out);
-  while (std::getline(lines, line)) {
-    const std::size_t at = line.find("ERROR: ");
-    if (at == std::string::npos) continue;
-    if (count++ == 0) first = line.substr(at + 7);
+ReaderOutputParts splitReaderOutput(const std::string& out) {
+  ReaderOutputParts parts;
+  std::size_t pos = 0;
+  while (pos < out.size()) {
+    std::size_t next = pos + 1;
+    if (at(out, pos, kErrorPrefix)) {
+      parts.errors.push_back(lineFrom(out, pos + std::strlen(kErrorPrefix), next));
+    } else if (at(out, pos, kReportPrefix)) {
+      parts.reports.push_back(lineFrom(out, pos, next));
+    } else {
+      parts.echoed += out[pos];
+    }
+    pos = next;
   }
-  if (count == 0) return "";
-  std::string s = "the reader reported \"" + first + "\"";
-  if (count > 1) s += " and " + std::to_string(count - 1) + " more";
-  return s + "; what was read before it is shown (--verbose prints the reader's diagnostics)";
+  return parts;
+}
+
+std::vector<std::string> scannerFatalMessages(const std::string& err) {
+  std::vector<std::string> found;
+  std::size_t pos = 0, next = 0;
+  while (pos < err.size()) {
+    const std::string line = lineFrom(err, pos, next);
+    for (const char* fatal : kFatalMessages)
+      if (line == fatal) found.push_back(line);
+    pos = next;
+  }
+  return found;
+}
+
+std::string shiftJisToUtf8(const std::string& text) {
+  Iconv converter;
+  if (!converter.ok()) return text;
+  std::string result;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char* in = const_cast<char*>(text.data() + pos);
+    std::size_t inLeft = text.size() - pos;
+    char buffer[1024];
+    char* out = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t r = iconv(converter.get(), &in, &inLeft, &out, &outLeft);
+    result.append(buffer, static_cast<std::size_t>(out - buffer));
+    pos = text.size() - inLeft;
+    if (r == static_cast<std::size_t>(-1) && errno != E2BIG && pos < text.size()) {
+      // Not Shift_JIS here: keep the byte and go on after it.
+      result += text[pos++];
+      iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  return result;
+}
+
+std::string readerOutputForDisplay(const ReaderOutput& output) {
+  std::string shown;
+  std::size_t pos = 0;
+  while (pos < output.out.size()) {
+    std::size_t next = pos + 1;
+    if (at(output.out, pos, kReportPrefix)) {
+      shown += shiftJisToUtf8(lineFrom(output.out, pos, next));
+      if (next <= output.out.size() && output.out[next - 1] == '\n') shown += '\n';
+    } else {
+      shown += output.out[pos];
+    }
+    pos = next;
+  }
+  return shown + output.err;
 }
 
 }  // namespace Cli

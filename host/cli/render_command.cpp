@@ -4,14 +4,18 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
-#include <limits>
 
-#include "clip_loader.h"
+#include "batch.h"
+#include "clip_nodes.h"
+#include "diagnostics.h"
+#include "fbx_report.h"
+#include "gallery.h"
 #include "item_scene.h"
+#include "kv_motion.h"
 #include "playback.h"
 #include "reader_output.h"
-#include "skeleton_report.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -19,16 +23,13 @@ namespace Cli {
 
 namespace {
 
+// A render of more frames than this is refused: it would take minutes and
+// write a picture no viewer plays well.
 constexpr std::size_t kMaxFrames = 20000;
 
 int usage(const std::string& message) {
   std::cerr << "boneplay render: " << message << "\n";
   return 2;
-}
-
-int failure(const std::string& message) {
-  std::cerr << "boneplay: " << message << "\n";
-  return 1;
 }
 
 // The module sits next to the program unless told otherwise.
@@ -50,30 +51,163 @@ double sceneLength(const Host::ItemScene& scene) {
   return end;
 }
 
-// Progress on the terminal, kept apart from the captured reader output.
-class Progress {
- public:
-  Progress() {
-    if (!isatty(STDERR_FILENO)) return;
-    const int fd = dup(STDERR_FILENO);
-    if (fd >= 0) m_pOut = fdopen(fd, "w");
-  }
-  ~Progress() {
-    if (m_pOut) std::fclose(m_pOut);
-  }
-  Progress(const Progress&) = delete;
-  Progress& operator=(const Progress&) = delete;
-
-  void operator()(std::size_t done, std::size_t total) {
-    if (!m_pOut || total < 30) return;
-    std::fprintf(m_pOut, "\rboneplay: frame %zu of %zu", done, total);
-    if (done == total) std::fputs("\n", m_pOut);
-    std::fflush(m_pOut);
-  }
-
- private:
-  std::FILE* m_pOut = nullptr;
+// What every clip of one call shares, checked once before the first clip.
+struct Shared {
+  Render::RenderOptions options;
+  Render::Format format = Render::Format::Gif;
+  std::string extension;
+  Host::ItemScene scene;
+  std::string modulePath;
 };
+
+int prepare(const RenderRequest& request, std::size_t clips, Shared& shared) {
+  if (request.noClip && !request.clips.empty()) return usage("--no-clip shows the scene's own rig: give no CLIP");
+  if (!request.output.empty() && clips > 1)
+    return usage("-o names one picture, but " + std::to_string(clips) + " clips were given: use --out-dir DIR");
+  if (request.noClip && request.speed == "file") return usage("--speed file needs a clip with a frame time");
+  if (!parseSize(request.size, shared.options.width, shared.options.height))
+    return usage("--size wants WIDTHxHEIGHT with sides from 16 to 4096, not '" + request.size + "'");
+  const std::optional<Render::View> view = Render::parseView(request.view);
+  if (!view) return usage("--view is one of front, side, top, three-quarter, not '" + request.view + "'");
+  shared.options.view = *view;
+  shared.options.follow = request.follow;
+  shared.options.stamp = request.stamp;
+  shared.extension = request.at ? ".png" : ".gif";
+  if (!request.output.empty()) {
+    if (!Render::formatFromPath(request.output, shared.format))
+      return usage("the output '" + request.output + "' must end in .gif, .png, .svg or .html");
+  } else {
+    Render::formatFromPath(shared.extension, shared.format);
+  }
+  if (request.at && shared.format != Render::Format::Png && shared.format != Render::Format::Svg)
+    return usage("--at makes a still picture: use a .png or .svg output");
+  if (request.to && *request.to < request.from.value_or(0.0)) return usage("--to comes before --from");
+  try {
+    shared.scene = request.scene.empty() ? Host::carrierScene() : Host::ItemScene::load(request.scene);
+  } catch (const std::exception& e) {
+    std::cerr << "boneplay: " << e.what() << "\n";
+    return 1;
+  }
+  if (!request.outDir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(request.outDir, ec);
+    if (ec) {
+      std::cerr << "boneplay: cannot make the folder '" << request.outDir << "': " << ec.message() << "\n";
+      return 1;
+    }
+  }
+  shared.modulePath = request.module.empty() ? defaultModulePath() : request.module;
+  return 0;
+}
+
+// A clip recorded with Z up stands up in the picture: (x, y, z) becomes (x, z, -y).
+void turnZUp(Render::Animation& animation) {
+  for (Render::Frame& f : animation.frames)
+    for (Render::Segment& s : f.segments)
+      for (Render::Point3* p : {&s.a, &s.b}) *p = Render::Point3{p->x, p->z, -p->y};
+}
+
+struct ClipOutcome {
+  int status = 0;
+  std::string message;  // the error, without the program's name
+  std::string summary;  // what was written
+};
+
+// The picture's time range and how fast the host's time runs through it.
+std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, const Shared& shared,
+                          Host::PlaybackSettings& settings) {
+  double start = 0.0;
+  double length = clip ? clipLength(*clip->root) : sceneLength(shared.scene);
+  // An FBX clip plays its current take's span (nothing when the take has no keys).
+  if (const Kvat::Secne::FbxRoot* fbx = clip ? asFbxRoot(*clip->root) : nullptr)
+    if (!fbxTakeSpan(*fbx, start, length)) start = length = 0.0;
+  if (clip && request.speed == "file") {
+    const std::optional<double> rate = clip->facts ? clip->facts->fileRate() : std::nullopt;
+    if (!rate) return "'" + clip->path + "' declares no usable Frame Time, which --speed file needs";
+    settings.timeScale = Kvat::Motion::FxPlot::kSamplingInterval * *rate;
+    length = clip->samples > 1 ? static_cast<double>(clip->samples - 1) / *rate : 0.0;
+  }
+  settings.fps = request.fps;
+  settings.from = request.from.value_or(start);
+  settings.to = request.to.value_or(std::max(settings.from, length));
+  settings.still = request.at;  // one more frame at exactly that time; the framing covers the range too
+  return "";
+}
+
+ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Shared& shared, BatchProgress& progress,
+                 Render::Animation& animation) {
+  Host::PlaybackSettings settings;
+  const std::string rangeError = playbackRange(request, clip, shared, settings);
+  if (!rangeError.empty()) return {1, rangeError, ""};
+  const double frames = std::floor((settings.to - settings.from) * settings.fps + 1e-9) + 1;
+  if (!(frames >= 1 && frames <= kMaxFrames)) {
+    char count[32];
+    std::snprintf(count, sizeof count, "%.3g", frames);
+    return {2,
+            std::string("the range and --fps give ") + count + " frames; at most " + std::to_string(kMaxFrames) +
+                " are drawn",
+            ""};
+  }
+  settings.modulePath = shared.modulePath;
+  settings.clip = clip ? clip->path : std::string();
+  settings.scale = request.scale;
+  settings.autoResize = request.autoResize;
+  settings.itemName = request.item;
+  settings.progress = [&](std::size_t done, std::size_t total) { progress.frame(done, total); };
+  Host::PlaybackResult played;
+  {
+    // The module's reader prints what the command line already showed when it read the clip.
+    ReaderOutputCapture capture;
+    played = Host::play(shared.scene, settings);
+  }
+  progress.finish();
+  if (!played.error.empty()) return {1, played.error, ""};
+  for (const auto& m : played.messages)
+    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")\n";
+  bool anyLine = false;
+  for (const Render::Frame& f : played.animation.frames) anyLine = anyLine || !f.segments.empty();
+  if (!anyLine) {
+    const std::string what = clip ? "'" + clip->path + "'" : "the scene's rig";
+    return {1, "cannot show " + what + ": its skeleton has no bones to draw", ""};
+  }
+  animation = std::move(played.animation);
+  return {};
+}
+
+ClipOutcome renderClip(const RenderRequest& request, const LoadedClip* clip, const Shared& shared,
+                       const std::string& output, BatchProgress& progress) {
+  Render::Animation animation;
+  ClipOutcome outcome = play(request, clip, shared, progress, animation);
+  if (outcome.status != 0) return outcome;
+  if (request.up == "z") turnZUp(animation);
+  Render::RenderOptions options = shared.options;
+  if (request.at) options.stillIndex = static_cast<int>(animation.frames.size() - 1);
+  const std::string error = Render::writePicture(shared.format, animation, options, output);
+  if (!error.empty()) return {1, "cannot write '" + output + "': " + error, ""};
+  std::string what = countOf(animation.frames.size(), "frame");
+  if (options.stillIndex >= 0)
+    what = "one frame";
+  else if (shared.format == Render::Format::Png && animation.frames.size() > 1)
+    what =
+        "a contact sheet of " + std::to_string(Render::sheetFrames(animation.frames.size(), 12).size()) + " of " + what;
+  int width = 0, height = 0;
+  Render::pictureSize(shared.format, animation, options, width, height);
+  outcome.summary = what + ", " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+                    Render::viewName(options.view) + " view";
+  return outcome;
+}
+
+// The gallery of a folder of pictures; returns the exit status.
+int writeIndex(const std::string& folder, const std::vector<GalleryEntry>& gallery) {
+  const std::string index = folder + "/index.html";
+  const std::string error = writeGallery(index, gallery);
+  if (!error.empty()) {
+    std::cerr << "boneplay: cannot write '" << index << "': " << error << "\n";
+    return 1;
+  }
+  std::cout << "wrote " << index << ": a gallery of " << countOf(gallery.size(), "clip") << "\n";
+  return 0;
+}
 
 }  // namespace
 
@@ -93,102 +227,52 @@ bool parseSize(const std::string& text, int& width, int& height) {
   return width >= 16 && width <= 4096 && height >= 16 && height <= 4096;
 }
 
-int runRender(const RenderRequest& request) {
-  Render::RenderOptions options;
-  if (!parseSize(request.size, options.width, options.height))
-    return usage("--size wants WIDTHxHEIGHT with sides from 16 to 4096, not '" + request.size + "'");
-  const std::optional<Render::View> view = Render::parseView(request.view);
-  if (!view) return usage("--view is one of front, side, top, three-quarter, not '" + request.view + "'");
-  options.view = *view;
-  options.follow = request.follow;
-  options.stamp = request.stamp;
-  Render::Format format;
-  if (!Render::formatFromPath(request.output, format))
-    return usage("the output '" + request.output + "' must end in .gif, .png, .svg or .html");
-  if (request.at && format != Render::Format::Png && format != Render::Format::Svg)
-    return usage("--at makes a still picture: use a .png or .svg output");
+int runRender(const RenderRequest& request, const GlobalOptions& options) {
+  std::vector<ClipArgument> clips;
+  if (request.noClip)
+    clips.push_back({"", ""});
+  else
+    clips = request.clips.empty() ? std::vector<ClipArgument>{{bundledSample(), ""}} : expandClips(request.clips);
+  Shared shared;
+  if (const int status = prepare(request, clips.size(), shared)) return status;
 
-  Host::ItemScene scene;
-  try {
-    scene = request.scene.empty() ? Host::carrierScene() : Host::ItemScene::load(request.scene);
-  } catch (const std::exception& e) {
-    return failure(e.what());
+  BatchStatus status;
+  UniqueNames names;
+  std::vector<GalleryEntry> gallery;
+  BatchProgress progress(clips.size());
+  for (std::size_t i = 0; i < clips.size(); ++i) {
+    const std::string& path = clips[i].path;
+    GalleryEntry entry{request.noClip ? "the scene's rig" : path, "", "", {}};
+    progress.startClip(i, stemOf(path));
+    LoadedClip clip;
+    ClipOutcome outcome;
+    if (!clips[i].error.empty()) {
+      outcome = {1, clips[i].error, ""};
+    } else if (!request.noClip) {
+      clip = loadClip(path);
+      outcome.status = announceLoad(clip, options);
+      entry.messages = clip.error.empty() ? clip.warnings : std::vector<std::string>{clip.error};
+    }
+    const std::string name = names.take(request.noClip ? std::string("rig") : stemOf(path)) + shared.extension;
+    const std::string output = !request.output.empty()  ? request.output
+                               : request.outDir.empty() ? name
+                                                        : request.outDir + "/" + name;
+    if (outcome.status == 0 && clips[i].error.empty())
+      outcome = renderClip(request, request.noClip ? nullptr : &clip, shared, output, progress);
+    if (!outcome.message.empty()) {
+      std::cerr << (outcome.status == 2 ? "boneplay render: " : "boneplay: ") << outcome.message << "\n";
+      entry.messages.push_back(outcome.message);
+    }
+    if (outcome.status == 0) {
+      std::cout << "wrote " << output << ": " << outcome.summary << "\n";
+      entry.picture = name;
+      entry.summary = outcome.summary;
+    }
+    status.add(outcome.status);
+    gallery.push_back(std::move(entry));
   }
-
-  // The clip's own length sets the default range; reading it here also tells
-  // a missing or unreadable clip apart before the module is involved.
-  double start = 0, length = 0;
-  if (!request.noClip) {
-    LoadedClip clip = loadClip(request.clip);
-    if (!clip.error.empty()) return failure(clip.error);
-    clipRange(*clip.root, start, length);
-  } else {
-    length = sceneLength(scene);
-  }
-
-  Host::PlaybackSettings settings;
-  settings.modulePath = request.module.empty() ? defaultModulePath() : request.module;
-  settings.clip = request.noClip ? std::string() : request.clip;
-  settings.scale = request.scale;
-  settings.autoResize = request.autoResize;
-  settings.itemName = request.item;
-  settings.fps = request.fps;
-  settings.from = request.from.value_or(start);
-  settings.to = request.to.value_or(std::max(settings.from, length));
-  // A still is one more frame at exactly that time; the framing covers the range too.
-  settings.still = request.at;
-  settings.echo = request.verbose;
-  if (settings.to < settings.from) return usage("--to comes before --from");
-  const double frames = std::floor((settings.to - settings.from) * settings.fps + 1e-9) + 1;
-  if (!(frames >= 1 && frames <= kMaxFrames)) {
-    char count[32];
-    std::snprintf(count, sizeof count, "%.3g", frames);
-    return usage(std::string("the range and --fps give ") + count + " frames; at most " + std::to_string(kMaxFrames) +
-                 " are drawn");
-  }
-
-  Progress progress;
-  settings.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
-  Host::PlaybackResult played;
-  ReaderOutput diagnostics;
-  {
-    ReaderOutputCapture capture;
-    played = Host::play(scene, settings);
-    diagnostics = capture.finish();
-  }
-  if (request.verbose) {
-    std::cerr << diagnostics.out << diagnostics.err;
-  } else if (played.error.empty()) {
-    const std::string summary = summariseDiagnostics(diagnostics);
-    if (!summary.empty()) std::cerr << "boneplay: warning: '" << request.clip << "': " << summary << "\n";
-  }
-  if (!played.error.empty()) return failure(played.error);
-  for (const auto& m : played.messages)
-    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")\n";
-
-  Render::Animation& animation = played.animation;
-  bool anyLine = false;
-  for (const Render::Frame& f : animation.frames) anyLine = anyLine || !f.segments.empty();
-  if (!anyLine) {
-    const std::string what = request.noClip ? "the scene's rig" : "'" + request.clip + "'";
-    return failure("cannot show " + what + ": its skeleton has no bones to draw");
-  }
-
-  if (request.at) options.stillIndex = static_cast<int>(animation.frames.size() - 1);
-
-  const std::string error = Render::writePicture(format, animation, options, request.output);
-  if (!error.empty()) return failure("cannot write '" + request.output + "': " + error);
-  std::string what = std::to_string(animation.frames.size()) + " frames";
-  if (options.stillIndex >= 0)
-    what = "one frame";
-  else if (format == Render::Format::Png && animation.frames.size() > 1)
-    what =
-        "a contact sheet of " + std::to_string(Render::sheetFrames(animation.frames.size(), 12).size()) + " of " + what;
-  int width = 0, height = 0;
-  Render::pictureSize(format, animation, options, width, height);
-  std::cout << "wrote " << request.output << ": " << what << ", " << width << "x" << height << ", "
-            << Render::viewName(options.view) << " view\n";
-  return 0;
+  if (!request.outDir.empty()) status.add(writeIndex(request.outDir, gallery));
+  return status.worst();
 }
 
 }  // namespace Cli

@@ -1,10 +1,11 @@
 #include "skeleton_report.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "attribute_bvh.h"
+#include "clip_nodes.h"
+#include "diagnostics.h"
 #include "fbx_report.h"
 #include "kv_motion.h"
 
@@ -13,15 +14,9 @@ namespace Cli {
 
 namespace {
 
-void flattenInto(Kvat::Secne::Node* node, int parent, std::vector<FlatNode>& out) {
-  const int index = static_cast<int>(out.size());
-  out.push_back({node, parent});
-  for (Kvat::Secne::Node* child : node->children()) flattenInto(child, index, out);
-}
-
 // Evaluates the skeleton at each requested time and hands every world matrix over.
 template <typename Visit>
-void poseAll(Kvat::Secne::Root& root, const PoseRequest& request, const std::vector<FlatNode>& nodes, Visit visit) {
+void poseAll(Kvat::Secne::Root& root, const PoseRequest& request, const std::vector<ClipNode>& nodes, Visit visit) {
   root.rootMatrix().setIdentity();
   root.setScale(Kvat::Vector3(request.scale, request.scale, request.scale));
   for (std::size_t t = 0; t < request.times.size(); ++t) {
@@ -30,54 +25,71 @@ void poseAll(Kvat::Secne::Root& root, const PoseRequest& request, const std::vec
   }
 }
 
-std::size_t sampleCount(Kvat::Secne::Node* node) {
-  std::size_t n = 0;
-  if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(node->attrib()))
-    for (Kvat::Motion::Fx* fx : bvh->channels()) n = std::max(n, fx->function()->samples().size());
-  for (Kvat::Secne::Node* child : node->children()) n = std::max(n, sampleCount(child));
-  return n;
-}
-
 std::string csvField(const std::string& s) {
-  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
   std::string q = "\"";
   for (char c : s) q += (c == '"') ? std::string("\"\"") : std::string(1, c);
   return q + "\"";
 }
 
-std::string number(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
+std::string number(double v, const char* format = "%.17g") {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, format, v);
   return buf;
+}
+
+void writeFrameLines(const LoadedClip& clip, double length, std::ostream& out) {
+  const BvhFacts* facts = clip.facts ? &*clip.facts : nullptr;
+  out << "samples: " << clip.samples << " read";
+  if (facts && facts->declaredFrames)
+    out << " (the file declares " << countOf(static_cast<std::size_t>(std::max(0.0, *facts->declaredFrames)), "frame")
+        << ")\n";
+  else
+    out << " (the file declares no frame count)\n";
+  out << "frame time: ";
+  if (facts && facts->fileRate())
+    out << number(*facts->frameTime, "%g") << " s in the file (" << number(*facts->fileRate(), "%.4g")
+        << " per second);";
+  else
+    out << "none declared;";
+  out << " played at 1/30 s per sample\n";
+  out << "duration: " << number(length, "%.3f") << " s at 30 samples per second";
+  if (facts && facts->fileRate() && clip.samples > 1)
+    out << "; " << number(static_cast<double>(clip.samples - 1) * *facts->frameTime, "%.3f")
+        << " s at the file's own rate";
+  out << "\n";
 }
 
 }  // namespace
 
-std::vector<FlatNode> flatten(Kvat::Secne::Node* top) {
-  std::vector<FlatNode> out;
-  flattenInto(top, -1, out);
-  return out;
+std::vector<double> everySampleTime(const LoadedClip& clip) {
+  std::vector<double> times;
+  for (std::size_t k = 0; k < clip.samples; ++k)
+    times.push_back(static_cast<double>(k) * Kvat::Motion::FxPlot::kSamplingInterval);
+  return times;
 }
 
-void writePoseJson(Kvat::Secne::Root& root, const PoseRequest& request, std::ostream& out) {
-  const std::vector<FlatNode> nodes = flatten(root.top());
+void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& out) {
+  const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
   nlohmann::ordered_json doc;
-  doc["file"] = request.file;
-  doc["kind"] = request.kind;
-  if (request.kind == "fbx")
-    doc["take"] = request.take;
+  doc["file"] = clip.path;
+  doc["kind"] = clip.kind;
+  if (clip.kind == "fbx")
+    doc["take"] = clip.take;
   else
     doc["take"] = nullptr;
   doc["times"] = request.times;
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const FlatNode& n : nodes) {
+  for (const ClipNode& n : nodes) {
     nlohmann::ordered_json entry;
     entry["name"] = n.node->name();
     entry["parent"] = n.parent;
+    entry["role"] = roleName(n.role);
+    if (!n.fileName.empty()) entry["file_name"] = n.fileName;
     entry["world"] = nlohmann::ordered_json::array();
     list.push_back(entry);
   }
-  poseAll(root, request, nodes, [&](std::size_t, std::size_t i, const Kvat::Matrix4& m) {
+  poseAll(*clip.root, request, nodes, [&](std::size_t, std::size_t i, const Kvat::Matrix4& m) {
     list[i]["world"].push_back(std::vector<double>(m.data(), m.data() + 16));
   });
   doc["nodes"] = std::move(list);
@@ -85,55 +97,44 @@ void writePoseJson(Kvat::Secne::Root& root, const PoseRequest& request, std::ost
   out << doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
 }
 
-void writePoseCsv(Kvat::Secne::Root& root, const PoseRequest& request, std::ostream& out) {
-  const std::vector<FlatNode> nodes = flatten(root.top());
-  out << "time,index,name,parent";
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) out << ",m" << r << c;
-  out << "\n";
-  poseAll(root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
+void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out, bool header) {
+  const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
+  if (header) {
+    out << "time,index,name,parent";
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) out << ",m" << r << c;
+    out << ",role,file_name,file\n";
+  }
+  const std::string file = csvField(clip.path);
+  poseAll(*clip.root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
     out << number(request.times[t]) << ',' << i << ',' << csvField(nodes[i].node->name()) << ',' << nodes[i].parent;
     for (int k = 0; k < 16; ++k) out << ',' << number(m[k]);
-    out << "\n";
+    out << ',' << roleName(nodes[i].role) << ',' << csvField(nodes[i].fileName) << ',' << file << "\n";
   });
 }
 
-double clipLength(Kvat::Secne::Root& root) {
-  const std::size_t n = sampleCount(root.top());
-  return n > 1 ? static_cast<double>(n - 1) * Kvat::Motion::FxPlot::kSamplingInterval : 0.0;
-}
-
-void clipRange(Kvat::Secne::Root& root, double& from, double& to) {
-  from = 0.0;
-  to = clipLength(root);
-  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(root))
-    if (!fbxTakeSpan(*fbx, from, to)) from = to = 0.0;
-}
-
-void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::string& kind, std::ostream& out) {
-  const std::vector<FlatNode> nodes = flatten(root.top());
-  std::vector<int> depth(nodes.size(), 0);
+void writeInfo(LoadedClip& clip, std::ostream& out) {
+  const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
   std::size_t joints = 0, ends = 0;
-  for (std::size_t i = 1; i < nodes.size(); ++i) {
-    depth[i] = depth[nodes[i].parent] + 1;
-    (nodes[i].node->children().empty() ? ends : joints) += 1;
+  for (const ClipNode& n : nodes) {
+    if (n.role == Role::Joint) ++joints;
+    if (n.role == Role::EndSite) ++ends;
   }
-  const std::size_t samples = sampleCount(root.top());
-  char buf[128];
-  out << "file: " << file << "\n";
-  out << "kind: " << kind << "\n";
-  out << "nodes: " << nodes.size() << " (" << joints << " joints, " << ends << " end points, under the top node)\n";
-  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(root)) {
+  out << "file: " << clip.path << "\n";
+  out << "kind: " << clip.kind << "\n";
+  out << "nodes: " << nodes.size() << " (" << countOf(joints, "joint") << ", " << countOf(ends, "end site")
+      << ", under the top node)\n";
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root))
     writeFbxSummary(*fbx, out);
-  } else {
-    out << "samples: " << samples << "\n";
-    std::snprintf(buf, sizeof buf, "duration: %.3f s (at 1/30 s per sample)\n", clipLength(root));
-    out << buf;
-  }
+  else
+    writeFrameLines(clip, clipLength(*clip.root), out);
   out << "skeleton:\n";
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    out << "  " << std::string(2 * depth[i], ' ') << nodes[i].node->name();
-    if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(nodes[i].node->attrib())) {
+  char buf[128];
+  for (const ClipNode& n : nodes) {
+    out << "  " << std::string(2 * n.depth, ' ') << n.node->name();
+    if (n.role == Role::EndSite) out << "  (end site)";
+    if (!n.fileName.empty()) out << "  (\"" << n.fileName << "\" in the file)";
+    if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(n.node->attrib())) {
       const Kvat::Vector3& o = bvh->offset();
       std::snprintf(buf, sizeof buf, "  offset (%g, %g, %g)", o.x, o.y, o.z);
       out << buf;

@@ -1,44 +1,32 @@
 #pragma once
-// What `boneplay pose` and `boneplay info` print about a skeleton.
+// What `boneplay pose` and `boneplay info` print about a clip.
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "kv_node.h"
+#include "clip_loader.h"
 
 namespace Boneplay {
 namespace Cli {
 
-// Every node in pre-order from the top node, with its parent's index (-1 for the top).
-struct FlatNode {
-  Kvat::Secne::Node* node;
-  int parent;
-};
-std::vector<FlatNode> flatten(Kvat::Secne::Node* top);
-
 struct PoseRequest {
-  std::string file;
-  std::string kind;
-  std::string take;  // FBX clips: the current take (JSON null for other kinds)
-  std::vector<double> times;
+  std::vector<double> times;  // seconds of the host's time
   double scale = 1.0;
 };
 
-// Poses the skeleton at each time (identity root matrix) and writes the world
-// matrices, row-major, in full double precision.
-void writePoseJson(Kvat::Secne::Root& root, const PoseRequest& request, std::ostream& out);
-void writePoseCsv(Kvat::Secne::Root& root, const PoseRequest& request, std::ostream& out);
+// Poses the skeleton at each time (identity root matrix) and writes every
+// node's world matrix, row-major, in full double precision, with its role
+// and, where the tree renamed it, the file's own name. JSON is one line.
+void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& out);
+void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out, bool header);
 
-// The skeleton tree with offsets and channels, the number of samples and the length.
-void writeInfo(Kvat::Secne::Root& root, const std::string& file, const std::string& kind, std::ostream& out);
+// The skeleton tree with offsets and channels, the samples read and the
+// file's own frame count and frame time.
+void writeInfo(LoadedClip& clip, std::ostream& out);
 
-// The time of the last sample of any channel (0 without motion).
-double clipLength(Kvat::Secne::Root& root);
-
-// The clip's own time range: from 0 to its length, or an FBX clip's current
-// take's span (0 to 0 when the take has no keys).
-void clipRange(Kvat::Secne::Root& root, double& from, double& to);
+// Times 0, 1/30, ... for every sample the clip holds.
+std::vector<double> everySampleTime(const LoadedClip& clip);
 
 }  // namespace Cli
 }  // namespace Boneplay

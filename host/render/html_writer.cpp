@@ -12,29 +12,6 @@ namespace Render {
 
 namespace {
 
-std::string escapeHtml(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // A JSON string that is also safe inside a script element: no "</" can end it.
 std::string jsonString(const std::string& s) {
   std::string out = "\"";
@@ -99,6 +76,29 @@ const char* const kStyleSheet =
     "#title{font-weight:bold}#help{color:#777;font-size:12px;padding:0 8px 8px}";
 
 }  // namespace
+
+std::string escapeHtml(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
 
 std::string writeHtml(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";

@@ -34,6 +34,9 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
 std::string writePicture(Format format, const Animation& animation, const RenderOptions& options,
                          const std::string& path);
 
+// Text with the characters that mean something in HTML (< > & ") written as entities.
+std::string escapeHtml(const std::string& text);
+
 // The size of the picture a format writes: a PNG contact sheet is several tiles.
 void pictureSize(Format format, const Animation& animation, const RenderOptions& options, int& width, int& height);
 

@@ -112,8 +112,9 @@ TEST(CliConvert, ConvertedFileInfoAndRenderRange) {
   ASSERT_EQ(boneplay("convert '" + clip + "' -o '" + out + "'").status, 0);
   const auto info = boneplay("info '" + out + "'");
   ASSERT_EQ(info.status, 0) << info.err;
-  for (const char* line : {"kind: fbx\n", "takes: \"Default\", \"Take 001\" (current)\n",
-                           "skeleton start: Model::Hips\n", "span: 0.000 s to 0.100 s\n", "      Model::Site_2\n"})
+  for (const char* line :
+       {"kind: fbx\n", "takes: \"Default\", \"Take 001\" (current)\n", "skeleton start: Model::Hips\n",
+        "span: 0.000 s to 0.100 s\n", "      Model::Site_2  (end site)\n"})
     EXPECT_NE(info.out.find(line), std::string::npos) << line << "\n" << info.out;
   // The default range is the take's span: 0 to 0.1 s, four frames at 30 per second.
   const std::string gif = boneplay_test::TempPath("info.gif");

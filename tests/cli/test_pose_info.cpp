@@ -4,22 +4,17 @@
 #include <sstream>
 #include <string>
 
+#include "cli_clips.h"
 #include "cli_runner.h"
 
 using clitest::boneplay;
+using clitest::quote;
 
 namespace {
 
-const char* const kClip =
-    "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\n"
-    "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
-    "JOINT Chest\n{\nOFFSET 0 5 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n"
-    "End Site\n{\nOFFSET 0 5 0\n}\n}\n}\n"
-    "MOTION\nFrames: 2\nFrame Time: 0.01\n0 0 0 0 0 0 0 0 0\n1 2 3 0 90 0 0 0 45\n";
-
 TEST(CliPose, JsonGivesEveryNodeInPreOrderAtEachTime) {
-  const std::string clip = clitest::writeTemp("pose.bvh", kClip);
-  const auto r = boneplay("pose '" + clip + "' --times 0,0.0333333333333333333,5 --scale 2");
+  const auto r =
+      boneplay("pose " + quote(clitest::clip("worked.bvh")) + " --times 0,0.0333333333333333333,5 --scale 2");
   ASSERT_EQ(r.status, 0) << r.err;
   const auto doc = nlohmann::json::parse(r.out);
   EXPECT_EQ(doc["kind"], "bvh");
@@ -28,12 +23,17 @@ TEST(CliPose, JsonGivesEveryNodeInPreOrderAtEachTime) {
   const auto& nodes = doc["nodes"];
   ASSERT_EQ(nodes.size(), 4u);
   const char* names[] = {"Hips", "Root", "Chest", "Site"};
+  const char* roles[] = {"top", "joint", "joint", "end site"};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(nodes[i]["name"], names[i]);
+    EXPECT_EQ(nodes[i]["role"], roles[i]);
     EXPECT_EQ(nodes[i]["parent"], i - 1);
     ASSERT_EQ(nodes[i]["world"].size(), 3u);
     ASSERT_EQ(nodes[i]["world"][0].size(), 16u);
   }
+  // The tree calls the ROOT joint "Root"; the file called it Hips.
+  EXPECT_EQ(nodes[1]["file_name"], "Hips");
+  EXPECT_FALSE(nodes[2].contains("file_name"));
   // Top node: identity root matrix times the scale.
   EXPECT_EQ(nodes[0]["world"][0][0], 2.0);
   EXPECT_EQ(nodes[0]["world"][0][15], 1.0);
@@ -47,20 +47,43 @@ TEST(CliPose, JsonGivesEveryNodeInPreOrderAtEachTime) {
   EXPECT_EQ(r.err, "");  // the reader's dump stays out of sight
 }
 
-TEST(CliPose, CsvHasOneRowPerNodeAndTime) {
-  const std::string clip = clitest::writeTemp("pose.bvh", kClip);
-  const auto r = boneplay("pose '" + clip + "' --times 0.5,1 --format csv");
+TEST(CliPose, RenamedSiblingsCarryTheFileNameAndEverySampleIsPosed) {
+  const std::string twins = clitest::writeTemp("twins.bvh",
+                                               "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\n"
+                                               "JOINT Leg\n{\nOFFSET 1 0 0\nEnd Site\n{\nOFFSET 0 -1 0\n}\n}\n"
+                                               "JOINT Leg\n{\nOFFSET -1 0 0\nJOINT Foot\n{\nOFFSET 0 -1 0\n}\n}\n}\n"
+                                               "MOTION\nFrames: 3\nFrame Time: 0.1\n0\n1\n2\n");
+  const auto r = boneplay("pose --every-sample " + quote(twins));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto doc = nlohmann::json::parse(r.out);
+  EXPECT_EQ(doc["times"], nlohmann::json::parse("[0, 0.03333333333333333, 0.06666666666666667]"));
+  const auto& nodes = doc["nodes"];
+  ASSERT_EQ(nodes.size(), 6u);
+  EXPECT_EQ(nodes[1]["file_name"], "Hips");
+  EXPECT_FALSE(nodes[2].contains("file_name"));
+  EXPECT_EQ(nodes[4]["name"], "Leg (1)");
+  EXPECT_EQ(nodes[4]["file_name"], "Leg");
+  // A leaf made by JOINT is a joint, not an end site.
+  EXPECT_EQ(nodes[3]["role"], "end site");
+  EXPECT_EQ(nodes[5]["role"], "joint");
+  EXPECT_NEAR(nodes[1]["world"][2][12].get<double>(), 2.0, 1e-12);
+}
+
+TEST(CliPose, CsvHasOneRowPerNodeAndTimeAndOneHeaderForSeveralClips) {
+  const std::string clip = quote(clitest::clip("worked.bvh"));
+  const auto r = boneplay("pose " + clip + " " + clip + " --times 0.5,1 --format csv");
   ASSERT_EQ(r.status, 0) << r.err;
   std::istringstream lines(r.out);
   std::string line;
   std::getline(lines, line);
   EXPECT_EQ(line.substr(0, 30), "time,index,name,parent,m00,m01");
+  EXPECT_EQ(line.substr(line.size() - 23), "m33,role,file_name,file");
   int rows = 0;
   while (std::getline(lines, line)) {
     ++rows;
-    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 19) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 22) << line;
   }
-  EXPECT_EQ(rows, 8);
+  EXPECT_EQ(rows, 16);
 }
 
 TEST(CliPose, BundledSampleIsTheDefault) {
@@ -71,46 +94,44 @@ TEST(CliPose, BundledSampleIsTheDefault) {
   EXPECT_NE(doc["file"].get<std::string>().find("walk.bvh"), std::string::npos);
 }
 
-TEST(CliInfo, ShowsTreeChannelsSamplesAndDuration) {
-  const std::string clip = clitest::writeTemp("info.bvh", kClip);
-  const auto r = boneplay("info '" + clip + "'");
+TEST(CliInfo, ShowsTreeChannelsSamplesAndTheFilesOwnNumbers) {
+  const auto r = boneplay("info " + quote(clitest::clip("worked.bvh")));
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* expected :
-       {"samples: 2\n", "duration: 0.033 s", "    Root  offset (0, 0, 0)  channels Xposition Yposition",
-        "      Chest  offset (0, 5, 0)  channels Zrotation Xrotation Yrotation\n", "        Site  offset (0, 5, 0)\n",
-        "  Hips\n"})
+       {"nodes: 4 (2 joints, 1 end site, under the top node)\n", "samples: 2 read (the file declares 2 frames)\n",
+        "frame time: 0.01 s in the file (100 per second); played at 1/30 s per sample\n",
+        "duration: 0.033 s at 30 samples per second; 0.010 s at the file's own rate\n",
+        "    Root  (\"Hips\" in the file)  offset (0, 0, 0)  channels Xposition Yposition",
+        "      Chest  offset (0, 5, 0)  channels Zrotation Xrotation Yrotation\n",
+        "        Site  (end site)  offset (0, 5, 0)\n", "  Hips\n"})
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n--- in ---\n" << r.out;
 }
 
-struct ErrorCase {
-  const char* args;
-  int status;
-  const char* message;
-};
-
-TEST(CliErrors, ExitStatusAndOneClearLine) {
-  const std::string broken = clitest::writeTemp("broken.bvh", "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0\n}\n");
-  const std::string fbxArgs = "pose '" + clitest::writeTemp("clip.fbx", "; not really\n") + "'";
-  const ErrorCase cases[] = {
-      {"pose /nonexistent/walk.bvh", 1, "boneplay: cannot open '/nonexistent/walk.bvh': No such file or directory\n"},
-      {"info /nonexistent/x.bvh", 1, "boneplay: cannot open '/nonexistent/x.bvh'"},
-      {fbxArgs.c_str(), 1, "the FBX importer cannot open it: File is corrupted"},
-      {"pose --times 0,abc", 2, "not a number: abc"},
-      {"pose --times nan", 2, "not a finite number"},
-      {"pose --format xml", 2, "--format"},
-      {"", 2, "subcommand"},
-      {"frobnicate", 2, ""},
-  };
-  for (const ErrorCase& c : cases) {
-    const auto r = boneplay(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
-    EXPECT_EQ(r.out, "") << c.args;
-  }
-  // A broken clip still shows what was read, with a warning naming the file.
-  const auto r = boneplay("pose '" + broken + "'");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.err.find("warning: '" + broken + "': the reader reported \"syntax error\""), std::string::npos) << r.err;
+TEST(CliInfo, JsonForPipelines) {
+  const auto r =
+      boneplay("info --format json " + quote(clitest::clip("extra.bvh")) + " " + quote(clitest::clip("notime.bvh")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  const auto extra = nlohmann::json::parse(line);
+  EXPECT_TRUE(extra["takes"].is_null());
+  EXPECT_EQ(extra["samples"], 4);
+  EXPECT_EQ(extra["rows"], 4);
+  EXPECT_EQ(extra["declared_frames"], 2.0);
+  EXPECT_EQ(extra["samples_per_second"], 30.0);
+  EXPECT_NEAR(extra["duration"].get<double>(), 0.1, 1e-12);
+  EXPECT_NEAR(extra["duration_at_file_rate"].get<double>(), 0.03, 1e-12);
+  ASSERT_EQ(extra["warnings"].size(), 1u);
+  const auto& nodes = extra["nodes"];
+  ASSERT_EQ(nodes.size(), 4u);
+  EXPECT_EQ(nodes[1]["channels"].size(), 6u);
+  EXPECT_EQ(nodes[2]["offset"], nlohmann::json::parse("[0, 5, 0]"));
+  EXPECT_EQ(nodes[3]["role"], "end site");
+  ASSERT_TRUE(std::getline(lines, line));
+  const auto notime = nlohmann::json::parse(line);
+  EXPECT_TRUE(notime["frame_time"].is_null());
+  EXPECT_TRUE(notime["duration_at_file_rate"].is_null());
 }
 
 }  // namespace

@@ -101,38 +101,4 @@ TEST(CliRender, OtherFormatsAndTheRig) {
   EXPECT_EQ(decode(gif).framesWithRed, 6);
 }
 
-struct Refusal {
-  std::string args;
-  int status;
-  std::string message;
-};
-
-TEST(CliRender, RefusalsNameWhatIsWrong) {
-  const std::string notBvh = clitest::writeTemp("words.bvh", "just some words\n");
-  const std::string out = clitest::writeTemp("x.gif", "");
-  const std::string badScene = clitest::writeTemp("bad.json", R"({"items":[{"name":"A","type":3}]})");
-  const Refusal cases[] = {
-      {"render /nonexistent/clip.bvh -o '" + out + "'", 1, "cannot open '/nonexistent/clip.bvh'"},
-      {"render '" + notBvh + "' -o '" + out + "'", 1, "no bones to draw"},
-      {"render --module /nonexistent/mod.so -o '" + out + "'", 1, "cannot load module '/nonexistent/mod.so'"},
-      {"render --scene /nonexistent/scene.json -o '" + out + "'", 1, "/nonexistent/scene.json"},
-      {"render --scene '" + badScene + "' -o '" + out + "'", 1, badScene + ": item 0: the item type is a name"},
-      {"render /tmp -o '" + out + "'", 1, "cannot read '/tmp': it is a folder"},
-      {"render --item Nobody -o '" + out + "'", 1, "no item named 'Nobody'"},
-      {"render -o /nonexistent/dir/out.gif --to 0.1", 1, "cannot write '/nonexistent/dir/out.gif'"},
-      {"render -o out.jpg", 2, ".gif, .png, .svg or .html"},
-      {"render --size 10x10 -o '" + out + "'", 2, "--size"},
-      {"render --view back -o '" + out + "'", 2, "--view"},
-      {"render --at 1 -o '" + out + "'", 2, "--at"},
-      {"render --scale 2 --auto-resize -o '" + out + "'", 2, "excludes"},
-      {"render --from 2 --to 1 -o '" + out + "'", 2, "--to comes before --from"},
-      {"render --fps 240 --to 1000 -o '" + out + "'", 2, "frames"},
-  };
-  for (const Refusal& c : cases) {
-    const auto r = boneplay(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
-  }
-}
-
 }  // namespace

@@ -122,7 +122,8 @@ TEST(ItemScene, ReferencesByIndexOrFirstNameMayPointForwards) {
     {"name": "Child", "parent": "Twin"},
     {"name": "Twin"},
     {"name": "Twin"},
-    {"name": "Other", "parent": 2}]})");
+    {"name": "Other", "parent": 2}]})",
+                                           ItemScene::Names::MayRepeat);
   EXPECT_EQ(scene.parent(ItemScene::idOf(0)), ItemScene::idOf(1));
   EXPECT_EQ(scene.parent(ItemScene::idOf(3)), ItemScene::idOf(2));
   EXPECT_EQ(scene.firstChild(ItemScene::idOf(2)), ItemScene::idOf(3));
@@ -147,6 +148,9 @@ TEST(ItemScene, RejectsMalformedScenesWithAReason) {
       {R"({"items": [{"name": "Bone", "type": "bone"}]})", "needs an object"},
       {R"({"items": [{"name": "L"}, {"name": "B", "type": "bone", "object": "L2"}, {"name": "L2", "type": "light"}]})",
        "needs an object"},
+      {R"({"items": [{"name": "A", "positon": [1, 2, 3]}]})", "item 0 (A): unknown key \"positon\""},
+      {R"({"items": [], "camera": {}})", "unknown key \"camera\""},
+      {R"({"items": [{"name": "A"}, {"name": "B"}, {"name": "A"}]})", "item 2 (A): the name is already item 0's"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

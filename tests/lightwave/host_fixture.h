@@ -27,7 +27,10 @@ class HostTest : public ::testing::Test {
   }
 
   // Starts the stand-in host on a scene and hands its global function to the module.
-  void startHost(const std::string& sceneJson) { startHost(Boneplay::Host::ItemScene::parse(sceneJson)); }
+  // Scenes here may repeat names, as a real host's may.
+  void startHost(const std::string& sceneJson) {
+    startHost(Boneplay::Host::ItemScene::parse(sceneJson, Boneplay::Host::ItemScene::Names::MayRepeat));
+  }
   void startHost(Boneplay::Host::ItemScene scene) {
     m_pHost.reset();
     m_pHost = std::make_unique<Boneplay::Host::StandInHost>(std::move(scene));

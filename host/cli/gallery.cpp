@@ -1,0 +1,65 @@
+#include "gallery.h"
+
+#include <fstream>
+
+#include "writers.h"
+
+namespace Boneplay {
+namespace Cli {
+
+namespace {
+
+// A file name as a relative link: every byte outside a safe set is %-escaped.
+std::string escapeLink(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : name) {
+    const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                      c == '_' || c == '.' || c == '~';
+    if (safe) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+const char* const kStyle =
+    "body{font-family:sans-serif;margin:1em;background:#fafafa}"
+    "main{display:flex;flex-wrap:wrap;gap:1em}"
+    "figure{margin:0;padding:.5em;background:#fff;border:1px solid #ddd;max-width:24em}"
+    "figure img{display:block;max-width:100%}figcaption{font-size:.9em;word-break:break-all}"
+    ".warn{color:#a60}.fail{color:#b00}";
+
+}  // namespace
+
+std::string writeGallery(const std::string& path, const std::vector<GalleryEntry>& entries) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return "cannot create the file";
+  std::size_t shown = 0;
+  for (const GalleryEntry& e : entries) shown += !e.picture.empty();
+  out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>boneplay: " << shown << " of " << entries.size()
+      << " clips</title>\n<style>" << kStyle << "</style></head>\n<body>\n<h1>" << shown << " of " << entries.size()
+      << " clips</h1>\n<main>\n";
+  for (const GalleryEntry& e : entries) {
+    out << "<figure>";
+    if (!e.picture.empty())
+      out << "<a href=\"" << escapeLink(e.picture) << "\"><img src=\"" << escapeLink(e.picture) << "\" alt=\""
+          << Render::escapeHtml(e.clip) << "\"></a>";
+    out << "<figcaption><b>" << Render::escapeHtml(e.clip) << "</b>";
+    if (!e.summary.empty()) out << "<br>" << Render::escapeHtml(e.summary);
+    const char* kind = e.picture.empty() ? "fail" : "warn";
+    for (const std::string& m : e.messages)
+      out << "<br><span class=\"" << kind << "\">" << Render::escapeHtml(m) << "</span>";
+    out << "</figcaption></figure>\n";
+  }
+  out << "</main>\n</body></html>\n";
+  out.close();
+  return out ? "" : "cannot write the file";
+}
+
+}  // namespace Cli
+}  // namespace Boneplay

@@ -1,0 +1,68 @@
+#include "info_json.h"
+
+#include <nlohmann/json.hpp>
+#include <utility>
+
+#include "attribute_bvh.h"
+#include "clip_nodes.h"
+#include "fbx_report.h"
+#include "kv_motion.h"
+
+namespace Boneplay {
+namespace Cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json orNull(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+Json nodeList(LoadedClip& clip) {
+  Json list = Json::array();
+  for (const ClipNode& n : clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr)) {
+    Json entry;
+    entry["name"] = n.node->name();
+    entry["parent"] = n.parent;
+    entry["role"] = roleName(n.role);
+    if (!n.fileName.empty()) entry["file_name"] = n.fileName;
+    if (auto* bvh = dynamic_cast<Kvat::Secne::AttributeBvh*>(n.node->attrib())) {
+      const Kvat::Vector3& o = bvh->offset();
+      entry["offset"] = {o.x, o.y, o.z};
+      entry["channels"] = Json::array();
+      for (Kvat::Motion::Fx* fx : bvh->channels()) entry["channels"].push_back(fx->name());
+    }
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+}  // namespace
+
+void writeInfoJson(LoadedClip& clip, std::ostream& out) {
+  const BvhFacts* facts = clip.facts ? &*clip.facts : nullptr;
+  Json doc;
+  doc["file"] = clip.path;
+  doc["kind"] = clip.kind;
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
+    Json takes = Json::array();
+    for (const auto& name : fbx->takeNames()) takes.push_back(name->Buffer());
+    doc["takes"] = std::move(takes);
+  } else {
+    doc["takes"] = nullptr;  // BVH files have no takes
+  }
+  doc["samples"] = clip.samples;
+  doc["samples_per_second"] = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;
+  doc["duration"] = clipLength(*clip.root);
+  doc["declared_frames"] = facts ? orNull(facts->declaredFrames) : Json(nullptr);
+  doc["frame_time"] = facts ? orNull(facts->frameTime) : Json(nullptr);
+  doc["rows"] = facts ? Json(facts->rowLines.size()) : Json(nullptr);
+  doc["duration_at_file_rate"] = facts && facts->fileRate() && clip.samples > 0
+                                     ? Json(static_cast<double>(clip.samples - 1) * *facts->frameTime)
+                                     : Json(nullptr);
+  doc["nodes"] = nodeList(clip);
+  doc["warnings"] = clip.warnings;
+  out << doc.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+}
+
+}  // namespace Cli
+}  // namespace Boneplay

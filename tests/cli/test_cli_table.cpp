@@ -1,0 +1,182 @@
+// One table of command lines: the exit status and what the program says.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "cli_clips.h"
+#include "cli_runner.h"
+#include "test_tmpdir.h"
+
+namespace {
+
+using clitest::boneplay;
+
+struct Line {
+  std::string args;  // {NAME} stands for a fixture clip or a path in the temporary folder
+  int status;
+  std::string err;     // a pattern stderr must match (see matches)
+  std::string out;     // ... and stdout
+  std::string absent;  // texts, separated by '|', that neither may contain
+};
+
+// "^$" matches only nothing at all; any other pattern is texts separated by
+// '*' that must all appear in this order ("" matches anything).
+bool matches(const std::string& text, const std::string& pattern) {
+  if (pattern == "^$") return text.empty();
+  std::size_t at = 0, from = 0;
+  for (;;) {
+    const std::size_t star = pattern.find('*', from);
+    const std::string piece = pattern.substr(from, star == std::string::npos ? std::string::npos : star - from);
+    const std::size_t found = text.find(piece, at);
+    if (found == std::string::npos) return false;
+    if (star == std::string::npos) return true;
+    at = found + piece.size();
+    from = star + 1;
+  }
+}
+
+// Fixture names become their paths; other names, paths in the temporary folder.
+std::string expand(const std::string& args) {
+  std::string s;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::size_t close = args[i] == '{' ? args.find('}', i) : std::string::npos;
+    if (close == std::string::npos) {
+      s += args[i];
+      continue;
+    }
+    const std::string name = args.substr(i + 1, close - i - 1);
+    const bool fixture = name.find(".bvh") != std::string::npos || name.find(".BVH") != std::string::npos;
+    s += clitest::quote(fixture ? clitest::clip(name) : boneplay_test::TempPath(name));
+    i = close;
+  }
+  return s;
+}
+
+void writeFolders() {
+  clitest::makeTempFolder("nothing");
+  const std::string two = clitest::makeTempFolder("two");
+  clitest::writeTemp("two/a.bvh", clitest::kWorkedClip);
+  clitest::writeTemp("two/b.bvh", clitest::kWorkedClip);
+  clitest::writeTemp("two/notes.txt", "not a clip");
+  clitest::writeTemp("misspelt.json", R"({"items": [{"name": "A", "positon": [1, 2, 3]}]})");
+  clitest::writeTemp("twice.json", R"({"items": [{"name": "A"}, {"name": "A"}]})");
+  clitest::writeTemp("clip.fbx", "; not really\n");
+  clitest::writeTemp("typeless.json", R"({"items":[{"name":"A","type":3}]})");
+}
+
+const Line kLines[] = {
+    // Nothing to show is a failure naming the file and the reason.
+    {"info {empty.bvh}", 1, R"(cannot read '*empty.bvh': the file is empty)", "^$", ""},
+    {"pose {empty.bvh}", 1, "the file is empty", "^$", ""},
+    {"render {empty.bvh} -o {e.gif}", 1, "the file is empty", "^$", ""},
+    {"pose {picture.bvh}", 1, R"(picture.bvh': it holds no BVH hierarchy)", "^$", ""},
+    {"info {hierarchy.bvh}", 1, "its 3 joints have no motion sample: the file has no MOTION section", "^$", ""},
+    {"info {mixamo.bvh}", 1,
+     R"(no joint was read from it: syntax error at line 2, column 16, at "Hips": the joint name "mixamorig:Hips" )"
+     R"(holds ':', but a name may hold only letters, digits and underscores)",
+     "^$", ""},
+    {"pose {colon.bvh}", 1,
+     R"(its 2 joints have no motion sample: syntax error at line 6, column 17, at "Spine": the joint name )"
+     R"("mixamorig:Spine" holds ':')",
+     "^$", ""},
+    {"info {noeol.bvh}", 0,
+     R"(warning: '*noeol.bvh': syntax error at line 20, column 20, at the end of the file, after all 2 declared )"
+     R"(frames were read)",
+     "samples: 2 read", ""},
+    {"info {blankend.bvh}", 0,
+     "syntax error at line 21, column 1, an empty line, after all 2 declared frames were read", "", ""},
+    {"--strict info {noeol.bvh}", 1, R"(error (--strict): '*noeol.bvh': syntax error)", "^$", ""},
+    {"info {cronly.bvh}", 1, "carriage return alone, which the reader does not take as a line end", "^$", ""},
+    {"pose {Upper.BVH}", 1, R"(Upper.BVH': only the lower-case extension .bvh selects the BVH reader)", "^$", ""},
+    {"pose /nonexistent/walk.bvh", 1, "boneplay: cannot open '/nonexistent/walk.bvh': No such file or directory\n",
+     "^$", ""},
+    {"pose {clip.fbx}", 1, "the FBX importer cannot open it: File is corrupted", "^$", ""},
+    // Warnings say where and whether every declared frame was read.
+    {"info {gap.bvh}", 0,
+     "line 20, column 1, an empty line, after 1 frame was read; the reader stops there and the rows after it are "
+     "lost (1 of 2 rows read)",
+     "", ""},
+    {"info {blankmotion.bvh}", 0,
+     "line 17, column 1, an empty line, before the first frame; the reader went on and read 2 frames in all",
+     "samples: 2 read", ""},
+    {"info {extra.bvh}", 0,
+     R"(declares 2 frames but holds 4 rows of numbers: rows 3 to 4 (lines 21 to 22) are beyond the declared count)",
+     "samples: 4 read (the file declares 2 frames)", ""},
+    {"info {cut.bvh}", 0, "declares 5 frames but holds 2 rows of numbers: frames 3 to 5 are missing", "", ""},
+    // The largest frame count a file can declare, and one more (no count at all).
+    {"info {mostframes.bvh}", 0, "declares 2147483647 frames but holds 2 rows of numbers: frames 3 to 2147483647", "",
+     ""},
+    {"info {toomanyframes.bvh}", 0, "^$",
+     "samples: 2 read (the file declares no frame count)\nframe time: none declared", ""},
+    // The text at fault is quoted up to 40 bytes.
+    {"info {quote40.bvh}", 1, "line 4, column 12, at \"" + std::string(40, 'A') + "\"; the reader stops", "^$", ""},
+    {"info {quote41.bvh}", 1, "line 4, column 12, at \"" + std::string(40, 'A') + "...\"; the reader stops", "^$", ""},
+    {"info {worked.bvh}", 0, "^$", "frame time: 0.01 s in the file (100 per second)", ""},
+    // --strict, and global options after the subcommand.
+    {"info {extra.bvh} --strict", 1, "error (--strict)", "^$", ""},
+    {"info {worked.bvh} --strict", 0, "^$", "samples: 2", ""},
+    {"info {badheader.bvh} -v", 0, "FRAMES atari\xE3\x81\xA7\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC", "", "\x82\xC5"},
+    {"info {worked.bvh} {empty.bvh} {extra.bvh}", 1, "empty.bvh", "file: *worked*file: *extra", ""},
+    {"info {two}", 0, "^$", "file: *two/a.bvh*file: *two/b.bvh", "notes"},
+    {"info {nothing}", 1, "nothing' is a folder without .bvh or .fbx clips", "^$", ""},
+    {"info --format json {worked.bvh}", 0, "^$", R"("takes":null,*"declared_frames":2.0,"frame_time":0.01)", ""},
+    // Usage errors.
+    {"pose {worked.bvh} --times 0 --every-sample", 2, "excludes", "^$", ""},
+    {"pose --times 0,abc", 2, "not a number: abc", "^$", ""},
+    {"pose --times nan", 2, "not a finite number", "^$", ""},
+    {"pose --format xml", 2, "--format", "^$", ""},
+    {"info --format yaml", 2, "--format", "^$", ""},
+    {"", 2, "subcommand", "^$", ""},
+    {"frobnicate", 2, "", "^$", ""},
+    {"render {worked.bvh} --no-clip", 2, "--no-clip shows the scene's own rig: give no CLIP", "^$", ""},
+    {"render {worked.bvh} {extra.bvh} -o {x.gif}", 2, "-o names one picture, but 2 clips were given", "^$", ""},
+    {"render {worked.bvh} -o {x.gif} --out-dir {d}", 2, "excludes", "^$", ""},
+    {"render --no-clip --speed file", 2, "--speed file needs a clip", "^$", ""},
+    {"render --speed slow", 2, "--speed", "^$", ""},
+    {"render --up x", 2, "--up", "^$", ""},
+    {"render -o out.jpg", 2, ".gif, .png, .svg or .html", "", ""},
+    {"render --size 10x10 -o {x.gif}", 2, "--size", "", ""},
+    {"render --view back -o {x.gif}", 2, "--view", "", ""},
+    {"render --at 1 -o {x.gif}", 2, "--at makes a still picture", "", ""},
+    {"render --scale 2 --auto-resize -o {x.gif}", 2, "excludes", "", ""},
+    {"render --from 2 --to 1 -o {x.gif}", 2, "--to comes before --from", "", ""},
+    {"render --fps 240 --to 1000 -o {x.gif}", 2, "frames; at most 20000", "", ""},
+    {"render --help", 0, "^$", "--from SECONDS*--fps N*--up y|z", "FLOAT|NUMBER|TEXT"},
+    // Render failures and what it writes.
+    {"render {notime.bvh} --speed file -o {x.gif}", 1, "declares no usable Frame Time, which --speed file needs", "",
+     ""},
+    {"render {worked.bvh} --to 0 --size 32x32 -o {one.gif}", 0, "^$", "one.gif: 1 frame, 32x32", ""},
+    {"render {worked.bvh} {empty.bvh} --to 0 --size 32x32 --out-dir {worst}", 1, "the file is empty",
+     "worst/worked.gif: 1 frame", ""},
+    {"render /nonexistent/clip.bvh -o {x.gif}", 1, "cannot open '/nonexistent/clip.bvh'", "", ""},
+    {"render {picture.bvh} -o {x.gif}", 1, "no BVH hierarchy", "", ""},
+    {"render --module /nonexistent/mod.so -o {x.gif}", 1, "cannot load module '/nonexistent/mod.so'", "", ""},
+    {"render --scene /nonexistent/scene.json -o {x.gif}", 1, "/nonexistent/scene.json", "", ""},
+    {"render --scene {typeless.json} -o {x.gif}", 1, "typeless.json: item 0: the item type is a name", "", ""},
+    {"render --scene {misspelt.json} -o {x.gif}", 1, "misspelt.json: item 0 (A): unknown key \"positon\"", "", ""},
+    {"render --scene {twice.json} -o {x.gif}", 1, "twice.json: item 1 (A): the name is already item 0's", "", ""},
+    {"render --item Nobody -o {x.gif}", 1, "no item named 'Nobody'", "", ""},
+    {"render -o /nonexistent/dir/out.gif --to 0.1", 1, "cannot write '/nonexistent/dir/out.gif'", "", ""},
+};
+
+TEST(CliLines, ExitStatusAndMessages) {
+  writeFolders();
+  for (const Line& line : kLines) {
+    const std::string args = expand(line.args);
+    SCOPED_TRACE(args);
+    const auto r = boneplay(args);
+    EXPECT_EQ(r.status, line.status) << r.err;
+    EXPECT_TRUE(matches(r.err, line.err)) << "stderr:\n" << r.err;
+    EXPECT_TRUE(matches(r.out, line.out)) << "stdout:\n" << r.out;
+    std::size_t from = 0;
+    while (!line.absent.empty() && from <= line.absent.size()) {
+      const std::size_t bar = std::min(line.absent.find('|', from), line.absent.size());
+      const std::string text = line.absent.substr(from, bar - from);
+      EXPECT_EQ((r.out + r.err).find(text), std::string::npos) << text;
+      from = bar + 1;
+    }
+  }
+}
+
+}  // namespace
