@@ -43,16 +43,29 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
   Json doc;
   doc["file"] = clip.path;
   doc["kind"] = clip.kind;
-  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
+  const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root);
+  if (fbx) {
     Json takes = Json::array();
     for (const auto& name : fbx->takeNames()) takes.push_back(name->Buffer());
     doc["takes"] = std::move(takes);
+    doc["take"] = clip.take;
+    // An FBX clip's samples are its distinct key times; its duration is the
+    // current take's span, which `render` plays by default.
+    bool truncated = false;
+    doc["samples"] = fbxKeyTimes(*fbx, static_cast<std::size_t>(-1), truncated).size();
+    double start = 0.0, stop = 0.0;
+    const bool spanned = fbxTakeSpan(*fbx, start, stop);
+    doc["samples_per_second"] = nullptr;
+    doc["duration"] = spanned ? stop - start : 0.0;
+    doc["start"] = spanned ? Json(start) : Json(nullptr);
   } else {
     doc["takes"] = nullptr;  // BVH files have no takes
+    doc["take"] = nullptr;
+    doc["samples"] = clip.samples;
+    doc["samples_per_second"] = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;
+    doc["duration"] = clipLength(*clip.root);
+    doc["start"] = 0.0;
   }
-  doc["samples"] = clip.samples;
-  doc["samples_per_second"] = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;
-  doc["duration"] = clipLength(*clip.root);
   doc["declared_frames"] = facts ? orNull(facts->declaredFrames) : Json(nullptr);
   doc["frame_time"] = facts ? orNull(facts->frameTime) : Json(nullptr);
   doc["rows"] = facts ? Json(facts->rowLines.size()) : Json(nullptr);

@@ -49,7 +49,8 @@ void addPose(CLI::App& app, PoseCommand& pose) {
                     ->delimiter(',')
                     ->check(kFinite)
                     ->option_text("T,T,...");
-  cmd->add_flag("--every-sample", pose.everySample, "Every sample of the clip: 0, 1/30 s, 2/30 s, ...")
+  cmd->add_flag("--every-sample", pose.everySample,
+                "Every sample of the clip: 0, 1/30 s, 2/30 s, ... (FBX clips: every key time of the current take)")
       ->excludes(times);
   cmd->add_option("--scale", pose.scale, "Uniform scale applied above the top node (default 1)")
       ->check(kFinite)

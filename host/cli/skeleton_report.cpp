@@ -63,6 +63,12 @@ void writeFrameLines(const LoadedClip& clip, double length, std::ostream& out) {
 }  // namespace
 
 std::vector<double> everySampleTime(const LoadedClip& clip) {
+  // An FBX clip's samples are its keys: every time at which a curve of the
+  // skeleton has one in the current take.
+  if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
+    bool truncated = false;
+    return fbxKeyTimes(*fbx, static_cast<std::size_t>(-1), truncated);
+  }
   std::vector<double> times;
   for (std::size_t k = 0; k < clip.samples; ++k)
     times.push_back(static_cast<double>(k) * Kvat::Motion::FxPlot::kSamplingInterval);

@@ -25,7 +25,8 @@ void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& ou
 // file's own frame count and frame time.
 void writeInfo(LoadedClip& clip, std::ostream& out);
 
-// Times 0, 1/30, ... for every sample the clip holds.
+// Times 0, 1/30, ... for every sample a BVH clip holds; for an FBX clip the
+// distinct key times of its skeleton in the current take.
 std::vector<double> everySampleTime(const LoadedClip& clip);
 
 }  // namespace Cli

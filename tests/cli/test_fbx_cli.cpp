@@ -122,6 +122,25 @@ TEST(CliConvert, ConvertedFileInfoAndRenderRange) {
   EXPECT_NE(whole.out.find(": 4 frames"), std::string::npos) << whole.out << whole.err;
   const auto later = boneplay("render '" + out + "' -o '" + gif + "' --fps 30 --from 0.05");
   EXPECT_NE(later.out.find(": 2 frames"), std::string::npos) << later.out << later.err;
+  // In JSON the samples are the take's key times and the duration its span.
+  const auto json = boneplay("info --format json '" + out + "'");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(doc["take"], "Take 001");
+  EXPECT_EQ(doc["samples"], 4);
+  EXPECT_NEAR(doc["duration"].get<double>(), 0.1, 1e-9);
+  EXPECT_EQ(doc["start"], 0.0);
+  EXPECT_TRUE(doc["samples_per_second"].is_null());
+  // Every sample of the converted clip is every sample of its source.
+  const auto fromFbx = boneplay("pose --every-sample '" + out + "'");
+  const auto fromBvh = boneplay("pose --every-sample '" + clip + "'");
+  ASSERT_EQ(fromFbx.status, 0) << fromFbx.err;
+  ASSERT_EQ(fromBvh.status, 0) << fromBvh.err;
+  const nlohmann::json fbxPose = nlohmann::json::parse(fromFbx.out), bvhPose = nlohmann::json::parse(fromBvh.out);
+  ASSERT_EQ(fbxPose["times"].size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k)
+    EXPECT_NEAR(fbxPose["times"][k].get<double>(), bvhPose["times"][k].get<double>(), 1e-9) << k;
+  EXPECT_LE(worstDeviation(bvhPose, fbxPose), 1e-5);
 }
 
 TEST(CliConvert, ErrorsNameTheFileAndTheReason) {
