@@ -65,6 +65,21 @@ char ClassifyToken(const char* pszToken, uint32_t uLength, bool bQuoted) {
   return p == pEnd ? 'D' : 'S';
 }
 
+// An ASCII token as strtoll reads it. Key lists are long runs of plain
+// decimal integers, so [sign] and up to 18 digits (which cannot overflow) are
+// converted here; anything else goes to strtoll.
+long long DecimalToken(const char* pszToken, uint32_t uLength) {
+  const char* p = pszToken + (uLength > 0 && (pszToken[0] == '-' || pszToken[0] == '+'));
+  const char* pEnd = pszToken + uLength;
+  if (p == pEnd || pEnd - p > 18) return std::strtoll(pszToken, nullptr, 10);
+  long long llValue = 0;
+  for (; p < pEnd; ++p) {
+    if (*p < '0' || *p > '9') return std::strtoll(pszToken, nullptr, 10);
+    llValue = llValue * 10 + (*p - '0');
+  }
+  return pszToken[0] == '-' ? -llValue : llValue;
+}
+
 }  // namespace
 
 bool KFbx::BeginField(const char* pszName) { return List() && List()->Begin(pszName); }
@@ -131,7 +146,7 @@ int KFbx::NextInt() {
   const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
   if (uValue == KFbxFieldList::kNone) return 0;
   if (!m_bBinary) {
-    const long long llValue = std::strtoll(Token(*List(), uValue), nullptr, 10);
+    const long long llValue = DecimalToken(Token(*List(), uValue), TokenLength(*List(), uValue));
     return static_cast<int>(llValue < INT_MIN ? INT_MIN : llValue > INT_MAX ? INT_MAX : llValue);
   }
   const uint8_t* p = Payload(*List(), uValue);
@@ -144,7 +159,7 @@ int KFbx::NextInt() {
 int64_t KFbx::NextInt64() {
   const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
   if (uValue == KFbxFieldList::kNone) return 0;
-  if (!m_bBinary) return std::strtoll(Token(*List(), uValue), nullptr, 10);
+  if (!m_bBinary) return DecimalToken(Token(*List(), uValue), TokenLength(*List(), uValue));
   const uint8_t* p = Payload(*List(), uValue);
   switch (p[-1]) {
     case 'L':

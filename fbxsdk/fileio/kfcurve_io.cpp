@@ -1,6 +1,7 @@
 // A curve's stored form through the container, and its writer-side twin.
 #include "fbxsdk/fileio/kfcurve_io.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "fbxsdk/scene/kfcurve_stored.h"
@@ -24,6 +25,8 @@ double NextNumber(KFbx& xFbx) {
 // real tokens) and texts (binary "C", "S"; any other ASCII token).
 std::vector<KFCurveStoredValue> ReadKeyValues(KFbx& xFbx) {
   std::vector<KFCurveStoredValue> xValues;
+  // The count is bounded by the bytes of the field, so reserving it is safe.
+  xValues.reserve(static_cast<size_t>(std::max(0, xFbx.GetRemainingValueCount())));
   while (xFbx.GetRemainingValueCount() > 0) {
     switch (xFbx.GetValueClass()) {
       case 'I':

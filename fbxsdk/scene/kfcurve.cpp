@@ -67,6 +67,9 @@ void KFCurve::SetColor(float fRed, float fGreen, float fBlue) {
 // Position at which a key of time xTime belongs; bTaken tells whether a key
 // of that very time is already there.
 int KFCurve::FindInsertPosition(KTime xTime, bool& bTaken) const {
+  // Files and recordings give keys in time order: after the last key needs no search.
+  bTaken = false;
+  if (m_iKeyCount == 0 || Key(m_iKeyCount - 1).GetTime() < xTime) return m_iKeyCount;
   int iLow = 0, iHigh = m_iKeyCount;
   while (iLow < iHigh) {
     const int iMid = (iLow + iHigh) / 2;

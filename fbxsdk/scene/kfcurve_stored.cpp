@@ -299,6 +299,8 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
                                           const std::vector<KFCurveStoredValue>& xValues) {
   KFCurveStoredResult xResult;
   std::vector<ReadKey> xKeys;
+  // A key takes at least a time, a value and a letter.
+  xKeys.reserve(xValues.size() / 3 + 1);
   StoredCursor xCursor(xValues);
   // The key before the one being read is the last key kept: a bad key is
   // never anybody's neighbour on the curve.
@@ -344,6 +346,7 @@ KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
   }
 
   std::vector<ReadKey> xKept;
+  xKept.reserve(xKeys.size());
   for (const ReadKey& xRead : xKeys)
     if (!xRead.m_bBad) xKept.push_back(xRead);
   if (iKeyVersion < kVersionLegacyKeys) ContinueLinesIntoAutoKeys(xKept);

@@ -1,7 +1,10 @@
 // Trees written by our writer read back identically in every encoding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 
 #include "fileio_test_util.h"
 
@@ -186,4 +189,44 @@ TEST(KFbxRoundTrip, AsciiTokens) {
   EXPECT_TRUE(xFbx.LeaveBlock());
   EXPECT_TRUE(xFbx.LeaveBlock());
   EXPECT_FALSE(xFbx.LeaveBlock());
+}
+
+// ASCII integers read as strtoll reads the token, clamped to int for NextInt:
+// the plain-digit fast path and the texts it hands on must agree.
+TEST(KFbxRoundTrip, AsciiIntegersReadAsStrtoll) {
+  const char* const kTokens[] = {"0",
+                                 "-0",
+                                 "+5",
+                                 "-7",
+                                 "123456789012345678",
+                                 "-123456789012345678",
+                                 "1234567890123456789",
+                                 "-9223372036854775808",
+                                 "9223372036854775807",
+                                 "99999999999999999999",
+                                 "-99999999999999999999",
+                                 "2147483648",
+                                 "-2147483649",
+                                 "12abc",
+                                 "1.5",
+                                 "4e3",
+                                 "-",
+                                 "x",
+                                 "007"};
+  std::string xText = "; FBX 6.1.0 project file\nValues: ";
+  for (const char* pszToken : kTokens) xText += std::string(pszToken) + ",";
+  xText += "\"42\"\n";
+  for (const bool bNarrow : {false, true}) {
+    KFbx xFbx;
+    ASSERT_TRUE(xFbx.ProjectOpenMemory(xText.data(), xText.size()));
+    ASSERT_TRUE(xFbx.BeginField("Values"));
+    for (const char* pszToken : kTokens) {
+      const long long llExpected = std::strtoll(pszToken, nullptr, 10);
+      if (bNarrow)
+        EXPECT_EQ(xFbx.NextInt(), static_cast<int>(std::clamp<long long>(llExpected, INT_MIN, INT_MAX))) << pszToken;
+      else
+        EXPECT_EQ(xFbx.NextInt64(), llExpected) << pszToken;
+    }
+    EXPECT_EQ(bNarrow ? xFbx.NextInt() : xFbx.NextInt64(), 42);  // a quoted number reads too
+  }
 }
