@@ -53,7 +53,12 @@ void BvhRoot::endRow() { m_iColumn = 0; }
 
 void BvhRoot::expectRows(std::size_t rows) {
   try {
-    for (Motion::FxPlot* column : m_vColumns) column->reserveSamples(rows);
+    // One block for all channels when the plan fits it; otherwise each
+    // channel's room on its own.
+    std::shared_ptr<Motion::SampleArena> arena;
+    if (!m_vColumns.empty() && rows <= SIZE_MAX / m_vColumns.size())
+      arena = Motion::SampleArena::create(rows * m_vColumns.size());
+    for (Motion::FxPlot* column : m_vColumns) column->reserveSamples(rows, arena);
   } catch (const std::bad_alloc&) {
     // Only a plan: the samples still grow one by one.
   }
@@ -62,7 +67,7 @@ void BvhRoot::expectRows(std::size_t rows) {
 void BvhRoot::releaseUnusedRoom() {
   try {
     for (Motion::FxPlot* column : m_vColumns) {
-      const std::vector<double>& samples = column->samples();
+      const Motion::Samples& samples = column->samples();
       if (samples.capacity() - samples.size() > samples.size() / 8) column->releaseUnusedRoom();
     }
   } catch (const std::bad_alloc&) {

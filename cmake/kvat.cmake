@@ -5,7 +5,8 @@ set(KVAT_SOURCES
   scene/kv_node.cpp
   scene/kv_item_transform.cpp
   scene/kv_file_name.cpp
-  motion/kv_motion.cpp)
+  motion/kv_motion.cpp
+  motion/kv_sample_arena.cpp)
 
 set(BVH_GEN ${PROJECT_BINARY_DIR}/bvh_gen)
 file(MAKE_DIRECTORY ${BVH_GEN})

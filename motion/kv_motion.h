@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kv_node.h"
+#include "kv_sample_arena.h"
 
 namespace Kvat {
 namespace Motion {
@@ -30,7 +31,10 @@ class FxPlot : public Function {
   void appendSample(double value) { m_vdSample.push_back(value); }
   // Room for samples a reader expects, and giving back what it did not use.
   void reserveSamples(std::size_t count) { m_vdSample.reserve(count); }
-  void releaseUnusedRoom() { m_vdSample.shrink_to_fit(); }
+  // The same, with the room taken from an arena the reader shares among the
+  // clip's channels (samples already stored move there).
+  void reserveSamples(std::size_t count, const std::shared_ptr<SampleArena>& arena);
+  void releaseUnusedRoom();
   double valueAt(double time) const override { return sampledValueAt(time); }
   // The same value without the virtual call, for callers that hold an FxPlot
   // and pose many channels at a time.
@@ -47,11 +51,11 @@ class FxPlot : public Function {
   }
 
   double interval() const { return m_dInterval; }
-  const std::vector<double>& samples() const { return m_vdSample; }
+  const Samples& samples() const { return m_vdSample; }
 
  private:
   double m_dInterval = kSamplingInterval;
-  std::vector<double> m_vdSample;
+  Samples m_vdSample;
 };
 
 // One channel: its name as written in the file and its function (owned).

@@ -169,7 +169,7 @@ TEST(BvhLoad, HeaderWithoutColonBecomesARowAndFrameTimeEndsTheParse) {
   Node* root = l.root->top()->find("Root");
   // 7 went into column 0; the header after it is not a row and gives up.
   ASSERT_EQ(bvhAttr(root)->channels().size(), 2u);
-  EXPECT_EQ(bvhAttr(root)->channels()[0]->function()->samples(), std::vector<double>{7});
+  EXPECT_EQ(bvhAttr(root)->channels()[0]->function()->samples(), Kvat::Motion::Samples{7});
   EXPECT_TRUE(bvhAttr(root)->channels()[1]->function()->samples().empty());
 }
 
@@ -203,10 +203,10 @@ TEST(BvhLoad, NamesAndColumns) {
         "JOINT A\n{\nOFFSET 0 1 0\nCHANNELS 1 Wrotation\n}\n}\nMOTION\nFrames: 2\n1 2 3 4 5 6\n7 8\n");
     Node* a = l.root->top()->find("A");
     EXPECT_EQ(bvhAttr(a)->channelCodes(), std::vector<int32_t>{0});
-    EXPECT_EQ(bvhAttr(a)->channels()[0]->function()->samples(), std::vector<double>{4});
+    EXPECT_EQ(bvhAttr(a)->channels()[0]->function()->samples(), Kvat::Motion::Samples{4});
     Node* root = l.root->top()->find("Root");
-    EXPECT_EQ(bvhAttr(root)->channels()[2]->function()->samples(), std::vector<double>{3});
-    EXPECT_EQ(bvhAttr(root)->channels()[1]->function()->samples(), (std::vector<double>{2, 8}));
+    EXPECT_EQ(bvhAttr(root)->channels()[2]->function()->samples(), Kvat::Motion::Samples{3});
+    EXPECT_EQ(bvhAttr(root)->channels()[1]->function()->samples(), (Kvat::Motion::Samples{2, 8}));
   }
   // Sibling names are numbered; numbers pass through 32-bit floats.
   {

@@ -154,7 +154,7 @@ TEST(PoseReference, CorpusSamplesAndPoses) {
     if (!sink.out.empty()) continue;  // only clips that read fully
     ++checked;
     // Column i of every row feeds the i-th channel in file order.
-    std::vector<const std::vector<double>*> columns;
+    std::vector<const Kvat::Motion::Samples*> columns;
     for (std::size_t m = 0; m < root->motions().count(); ++m)
       for (std::size_t c = 0; c < root->motions().motion(m)->count(); ++c)
         columns.push_back(&root->motions().motion(m)->fx(c)->function()->samples());
@@ -163,7 +163,7 @@ TEST(PoseReference, CorpusSamplesAndPoses) {
     // A short row feeds only the columns it reaches; numbers beyond the last
     // column are dropped.
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      std::vector<double> expected;
+      Kvat::Motion::Samples expected;
       for (const std::vector<double>& row : rows)
         if (c < row.size()) expected.push_back(static_cast<float>(row[c]));
       ASSERT_EQ(*columns[c], expected) << "column " << c;

@@ -187,7 +187,7 @@ TEST(BvhReader, TenMegabyteTokens) {
   auto root = load(text, sink);
   EXPECT_EQ(sink.out, "");
   EXPECT_EQ(joint(*root, "Root").offset().y, -2147483648.0);
-  EXPECT_EQ(joint(*root, name.c_str()).channels().at(0)->function()->samples(), std::vector<double>{1.0});
+  EXPECT_EQ(joint(*root, name.c_str()).channels().at(0)->function()->samples(), Kvat::Motion::Samples{1.0});
   // An unknown character repeated a million times, then a string as long.
   root = load(std::string(1 << 20, '#') + "\"" + std::string(1 << 20, 's') + "\"", sink);
   EXPECT_EQ(sink.out, std::string(1 << 20, '#') + "ERROR: syntax error\n");
