@@ -198,3 +198,40 @@ TEST(KFbxImport, RelativeNameInAFolderOfAnyName) {
   ASSERT_NE(pxHips, nullptr);
   EXPECT_GE(TakeIndex(*pxHips, "Run"), 1);
 }
+
+// An encrypted file, end to end: Initialize tells its format, an import
+// without the password (no options, a wrong one, an empty one) fails with the
+// password error and reads nothing, the right one reads the whole scene.
+TEST(KFbxImport, EncryptedFileReadsOnlyWithItsPassword) {
+  KFbxSdkManager xSource;
+  const KFbxSceneFields xFields = KFbxSceneToFields(*BuildSkeletonScene(xSource), KFbxSceneFieldsOptions());
+  KFbxWriteOptions xWrite;
+  xWrite.m_bEncrypted = true;
+  xWrite.m_xPassword = "Tanz 步";
+  const std::string xPath = TestFolder() + "/locked.fbx";
+  std::string xError;
+  ASSERT_TRUE(KFbxWriteFile(xPath.c_str(), {xFields.m_xMain}, xWrite, &xError)) << xError;
+  const struct {
+    const char* m_pszPassword;  // null: import with the importer's own options
+    bool m_bRead;
+  } axCases[] = {{nullptr, false}, {"wrong", false}, {"", false}, {"Tanz", false}, {"Tanz 步", true}};
+  for (const auto& c : axCases) {
+    SCOPED_TRACE(c.m_pszPassword ? c.m_pszPassword : "(no options)");
+    KStreamOptionsFbx xOptions;
+    if (c.m_pszPassword) xOptions.m_xPassword = c.m_pszPassword;
+    Imported xIn(xPath, c.m_pszPassword ? &xOptions : nullptr);
+    EXPECT_EQ(xIn.m_pxImporter->GetFileFormat(), eKFBX_FORMAT_FBX_ENCRYPTED);
+    EXPECT_EQ(xIn.m_bOk, c.m_bRead) << xIn.Error();
+    if (!c.m_bRead) {
+      EXPECT_EQ(xIn.m_pxImporter->GetError().GetLastErrorID(), KFbxImporter::ePASSWORD_ERROR);
+      EXPECT_EQ(xIn.Error(), "File is password protected and the provided password is wrong.");
+      EXPECT_EQ(xIn.m_pxScene->RootNode()->ChildCount(true), 0);
+      continue;
+    }
+    EXPECT_EQ(xIn.m_pxScene->RootNode()->ChildCount(true), 5);
+    xIn.m_pxScene->SelectTake("Walk");
+    for (const char* pszNode : {"Hips", "LeftLeg"})
+      ExpectNear4x4(xIn.Node(pszNode)->GlobalMatrixAt(KTime::FromSeconds(0.5)), ExpectedGlobal(pszNode, "Walk", 0.5),
+                    1e-4);
+  }
+}

@@ -57,7 +57,7 @@ TEST(SampleArena, ChannelsShareTheBlockUntilTheyLeaveIt) {
 
 TEST(SampleArena, RefusesWhatItCannotHold) {
   EXPECT_FALSE(SampleArena::create(0));
-  EXPECT_FALSE(SampleArena::create(SIZE_MAX / 4));   // the byte count would overflow
+  EXPECT_FALSE(SampleArena::create(SIZE_MAX / 4));  // the byte count would overflow
   std::shared_ptr<SampleArena> arena = SampleArena::create(10);
   ASSERT_TRUE(arena);
   EXPECT_NE(arena->take(6), nullptr);
