@@ -21,7 +21,7 @@ std::shared_ptr<SampleArena> SampleArena::create(std::size_t count) {
   madvise(block, bytes, MADV_HUGEPAGE);
 #endif
   try {
-    return std::shared_ptr<SampleArena>(new SampleArena(static_cast<double*>(block), count, bytes));
+    return std::shared_ptr<SampleArena>(new SampleArena(static_cast<double*>(block), count));
   } catch (const std::bad_alloc&) {
     ::operator delete(block, std::align_val_t(kLargePage));
     return nullptr;

@@ -34,10 +34,9 @@ class SampleArena {
   std::size_t used() const { return m_uUsed; }
 
  private:
-  SampleArena(double* block, std::size_t size, std::size_t bytes) : m_pBlock(block), m_uSize(size), m_uBytes(bytes) {}
+  SampleArena(double* block, std::size_t size) : m_pBlock(block), m_uSize(size) {}
   double* m_pBlock;
-  std::size_t m_uSize;   // doubles
-  std::size_t m_uBytes;  // allocated, a whole number of large pages
+  std::size_t m_uSize;  // doubles; the block itself is a whole number of large pages
   std::size_t m_uUsed = 0;
 };
 
