@@ -1,5 +1,6 @@
 #include "bvh_root.h"
 
+#include <cstdint>
 #include <new>
 
 namespace Kvat {

@@ -29,10 +29,9 @@ class FxPlot : public Function {
   explicit FxPlot(std::size_t capacity = 0);
 
   void appendSample(double value) { m_vdSample.push_back(value); }
-  // Room for samples a reader expects, and giving back what it did not use.
-  void reserveSamples(std::size_t count) { m_vdSample.reserve(count); }
-  // The same, with the room taken from an arena the reader shares among the
-  // clip's channels (samples already stored move there).
+  // Room for samples a reader expects, taken from an arena the reader shares
+  // among the clip's channels (null: the heap); samples already stored move
+  // there. And giving back what the reader did not use.
   void reserveSamples(std::size_t count, const std::shared_ptr<SampleArena>& arena);
   void releaseUnusedRoom();
   double valueAt(double time) const override { return sampledValueAt(time); }
@@ -54,6 +53,9 @@ class FxPlot : public Function {
   const Samples& samples() const { return m_vdSample; }
 
  private:
+  // The samples moved into room of the given capacity from the allocator.
+  void moveSamples(SampleAllocator allocator, std::size_t capacity);
+
   double m_dInterval = kSamplingInterval;
   Samples m_vdSample;
 };

@@ -1,6 +1,5 @@
 #include "kv_sample_arena.h"
 
-#include <cstdint>
 #include <limits>
 
 #ifdef __linux__

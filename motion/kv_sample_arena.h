@@ -30,7 +30,6 @@ class SampleArena {
   double* take(std::size_t count);
   // Whether p lies in the block: room given back there is not freed alone.
   bool holds(const double* p) const { return p >= m_pBlock && p < m_pBlock + m_uSize; }
-  std::size_t size() const { return m_uSize; }
   std::size_t used() const { return m_uUsed; }
 
  private:
