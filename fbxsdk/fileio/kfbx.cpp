@@ -35,9 +35,9 @@ constexpr int kBinaryHeaderSize = 27;
 // The ASCII header line is looked for in this many first bytes.
 constexpr int kAsciiHeaderBytes = 64;
 
-// Section footers: 128 bytes ending 144 bytes before the section's end
-// rounded down to 16; words at 0 (distance back to the section's start) and
-// 4 (version), the magic at 8.
+// Section footers: 128 bytes starting 144 bytes before the section's end
+// rounded down to 16, words at 0 (distance back to the section's start) and
+// 4 (version), then the 16-byte magic, which so ends on a 16-byte boundary.
 constexpr int kFooterSize = 128;
 constexpr int kFooterBack = 144;
 constexpr uint8_t kFooterMagic[16] = {0xF8, 0x5A, 0x8C, 0x6A, 0xDE, 0xF5, 0xD9, 0x7E,
@@ -197,29 +197,47 @@ bool KFbx::Open(const char* pszPath, bool bDirect, bool bCheckCRC, KFbxHeaderInf
 bool KFbx::OpenFrom(std::unique_ptr<KFile> xFile, bool bStrict, bool bCheckCRC, KFbxHeaderInfo* pxInfo) {
   m_xPlainFile = std::move(xFile);
   bool bOk = ReadHeader(bStrict);
-  // A binary header of major version 7 or more announces a record layout we
-  // do not read: say so before trying to parse it.
-  if (bOk && m_bBinary) bOk = CheckVersion() && ReadFirstBinaryRecord();
-  if (bOk && !m_bBinary) bOk = ParseTopLevel();
-  bOk = bOk && ReadHeaderExtension(pxInfo) && CheckVersion();
+  const int iHeaderVersion = m_iVersion;
+  // The header extension's "FBXVersion" is the file's version, whatever the
+  // binary header says (5.x files often say 3000 there), so the version is
+  // checked only once the extension has been read.
+  if (bOk) bOk = (m_bBinary ? ReadFirstBinaryRecord() : ParseTopLevel()) && ReadHeaderExtension(pxInfo);
+  bool bVersionRefused = false;
+  if (!bOk && m_bBinary && static_cast<uint32_t>(iHeaderVersion) / 1000 >= 7 &&
+      m_xError.GetLastErrorID() == eFILE_CORRUPTED) {
+    // A binary header of 7.x whose first record is no header extension we
+    // can read: its records are laid out in a way we do not read, and the
+    // version is what the caller needs to hear about, not the damage.
+    m_iVersion = iHeaderVersion;
+    bVersionRefused = !CheckVersion();
+  } else if (bOk) {
+    bOk = CheckVersion();
+    bVersionRefused = !bOk;
+  }
   if (bOk && m_bEncrypted) {
     bOk = SetUpEncryption(bCheckCRC);
   } else if (bOk && m_bBinary) {
-    bOk = ParseTopLevel() && ReadSections();
+    bOk = ParseTopLevel();
+    if (bOk) ReadSections();
   } else if (bOk) {
     m_xSectionStart.assign(1, m_llBodyStart);
     m_xSectionVersion.assign(1, m_iVersion);
   }
   if (!bOk) {
-    // Keep what the failed open found out (the version table of an
-    // unsupported version), but not the file.
-    std::vector<int64_t> xStarts = m_xSectionStart;
-    std::vector<int> xVersions = m_xSectionVersion;
+    // Keep the refused version and its one-entry section table, which tell
+    // the caller what the file is; any other failure leaves nothing behind
+    // but the version read so far.
+    std::vector<int64_t> xStarts;
+    std::vector<int> xVersions;
+    if (bVersionRefused) {
+      xStarts.swap(m_xSectionStart);
+      xVersions.swap(m_xSectionVersion);
+    }
     const int iVersion = m_iVersion;
     ProjectClose();
     m_iVersion = iVersion;
-    m_xSectionStart = xStarts;
-    m_xSectionVersion = xVersions;
+    m_xSectionStart.swap(xStarts);
+    m_xSectionVersion.swap(xVersions);
   }
   return bOk;
 }
@@ -268,29 +286,34 @@ bool KFbx::CheckVersion() {
 }
 
 // Walks the footers from the end of the file back to the first section.
-// Each step moves the end strictly backwards, so the walk ends; a footer
-// (recognised by its magic) that points outside the file fails the open.
-bool KFbx::ReadSections() {
+// A footer that cannot be read, lacks the magic or points where no later
+// section can start ends the walk, and the sections found up to there stay:
+// a damaged appended save must not hide the intact ones before it. Each
+// step moves the end strictly backwards and never below the first section's
+// start, so the walk ends.
+void KFbx::ReadSections() {
   m_xSectionStart.assign(1, m_llBodyStart);
   m_xSectionVersion.assign(1, m_iVersion);
   KFile& xFile = File();
   int64_t llEnd = xFile.Size();
   for (;;) {
     const int64_t llFooter = llEnd - llEnd % 16 - kFooterBack;
-    uint8_t auFooter[kFooterSize];
+    uint8_t auFooter[kFooterSize + sizeof kFooterMagic];
     if (llFooter < m_llBodyStart || !xFile.ReadAt(llFooter, auFooter, sizeof auFooter) ||
-        std::memcmp(auFooter + 8, kFooterMagic, sizeof kFooterMagic) != 0)
-      return true;
+        std::memcmp(auFooter + kFooterSize, kFooterMagic, sizeof kFooterMagic) != 0)
+      return;
     const uint32_t uBack = KFbxLoad32(auFooter, m_bBigEndian);
     const int iVersion = static_cast<int>(KFbxLoad32(auFooter + 4, m_bBigEndian));
     if (uBack == 0) {
       if (iVersion != 0) m_xSectionVersion[0] = iVersion;
-      return true;
+      return;
     }
-    if (uBack > llFooter - m_llBodyStart - 1)
-      return Corrupted("section footer at byte " + std::to_string(llFooter) + " points outside the file");
-    m_xSectionStart.push_back(llFooter - uBack);
+    // The distance is unsigned, so the start lies before the footer and thus
+    // before llEnd; it must also lie after the first section's start.
+    const int64_t llStart = llFooter - uBack;
+    if (llStart <= m_llBodyStart) return;
+    m_xSectionStart.push_back(llStart);
     m_xSectionVersion.push_back(iVersion ? iVersion : kDefaultSectionVersion);
-    llEnd = llFooter - uBack;
+    llEnd = llStart;
   }
 }

@@ -84,7 +84,10 @@ class KFbx {
 
   // Section table: start offset and version of each section of a binary
   // file: the first section, then the others as their footers are found
-  // from the end of the file backwards. An ASCII file has one section.
+  // from the end of the file backwards. A footer that is missing, damaged or
+  // points nowhere a section can start ends the walk; it never fails the
+  // open. An ASCII file has one section. Empty after a failed open, except
+  // for a refused version: then one section of that version.
   int GetSectionCount() const { return static_cast<int>(m_xSectionStart.size()); }
   int64_t GetSectionStart(int i) const;
   int GetSectionVersion(int i) const;
@@ -150,7 +153,7 @@ class KFbx {
   void ReadHeaderInfo(int iHeaderVersion, KFbxHeaderInfo& xInfo);
   bool CheckVersion();
   bool SetUpEncryption(bool bCheckCRC);
-  bool ReadSections();
+  void ReadSections();
   bool ParseTopLevel();
   bool Fail(int iCode, const std::string& xDetail);
   bool Corrupted(const std::string& xWhy);

@@ -151,5 +151,7 @@ bool KFbx::SetPassword(const char* pszPassword) {
   if (!m_xEncryptedFile->SetPassword(pszPassword ? pszPassword : ""))
     return Fail(eINVALID_DATA, std::string("Wrong password for ") + m_xPath.Buffer());
   m_bPasswordSet = true;
-  return ParseTopLevel() && ReadSections();
+  if (!ParseTopLevel()) return false;
+  ReadSections();
+  return true;
 }

@@ -18,8 +18,7 @@ namespace {
 constexpr char kBinaryMagic[] = "Quorvex FBX Binary  ";  // 20 characters; the zero byte follows
 constexpr uint8_t kFooterMagic[16] = {0xF8, 0x5A, 0x8C, 0x6A, 0xDE, 0xF5, 0xD9, 0x7E,
                                       0xEC, 0xE9, 0x0C, 0xE3, 0x75, 0x8F, 0x29, 0x0B};
-constexpr size_t kFooterSize = 128;
-constexpr size_t kFooterTail = 16;  // bytes after the footer up to the section's end
+constexpr size_t kFooterSize = 128;  // distance, version, zeros; the magic follows
 constexpr size_t kMaxNameLength = 255;
 constexpr char kHeaderExtension[] = "FBXHeaderExtension";
 
@@ -114,13 +113,16 @@ class BinaryWriter {
 
   void Terminator() { m_xOut.append(kFbxRecordHeaderSize, '\0'); }
 
-  // Pads to a 16-byte boundary, then the footer and its tail.
-  void Footer(uint32_t uBack, uint32_t uVersion) {
+  // Pads to a 16-byte boundary, then the footer and its magic, which so ends
+  // on a 16-byte boundary: the reader finds the footer 144 bytes before the
+  // section's end rounded down to 16, whatever up to 15 bytes follow it.
+  void Footer(uint32_t uBack, uint32_t uVersion, size_t uTrailing) {
     m_xOut.append((16 - m_xOut.size() % 16) % 16, '\0');
     Put32(uBack);
     Put32(uVersion);
+    m_xOut.append(kFooterSize - 8, '\0');
     m_xOut.append(reinterpret_cast<const char*>(kFooterMagic), sizeof kFooterMagic);
-    m_xOut.append(kFooterSize - 8 - sizeof kFooterMagic + kFooterTail, '\0');
+    m_xOut.append(uTrailing, '\0');
   }
 
  private:
@@ -165,10 +167,10 @@ std::string WriteBinary(const std::vector<KFbxWriteSection>& xSections, const KF
     }
     xWriter.Terminator();
     const uint32_t uVersion = i == 0                           ? static_cast<uint32_t>(xOptions.m_iFirstFooterVersion)
-                              : xOptions.m_iFooterVersion != 0 ? static_cast<uint32_t>(xOptions.m_iFooterVersion)
+                              : xOptions.m_iFooterVersion >= 0 ? static_cast<uint32_t>(xOptions.m_iFooterVersion)
                                                                : static_cast<uint32_t>(xOptions.m_iHeaderVersion);
     const size_t uFooter = (xOut.size() + 15) / 16 * 16;
-    xWriter.Footer(i == 0 ? 0 : static_cast<uint32_t>(uFooter - uStart), uVersion);
+    xWriter.Footer(i == 0 ? 0 : static_cast<uint32_t>(uFooter - uStart), uVersion, xOptions.m_uFooterTrailingBytes);
   }
   if (xOptions.m_bEncrypted) return KFbxEncipherFile(xOut, static_cast<int64_t>(uPlainEnd), xOptions.m_xPassword);
   return xOut;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -54,10 +55,15 @@ struct KFbxWriteOptions {
   int m_iHeaderVersion = 6100;  // version in the binary header or the ASCII first line
   std::string m_xPassword;
   bool m_bEncrypted = false;  // binary only; the sections must be one
-  // Version stored in each section's footer after the first (0 keeps the
-  // header version); the first section's footer stores m_iFirstFooterVersion.
-  int m_iFooterVersion = 0;
+  // Version stored in each section's footer after the first (-1 keeps the
+  // header version, 0 reads as 4000); the first section's footer stores
+  // m_iFirstFooterVersion (0: the header's version stands).
+  int m_iFooterVersion = -1;
   int m_iFirstFooterVersion = 0;
+  // Bytes written after each footer's magic. Files end right after it; up to
+  // 15 leave the footers where a reader finds them, 16 moves them out of
+  // reach.
+  size_t m_uFooterTrailingBytes = 0;
   std::string m_xAsciiProduct = "FBX";  // product word of the ASCII first line
 };
 

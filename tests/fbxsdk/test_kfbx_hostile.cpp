@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "fbxsdk/fileio/kencrypted_file.h"
 #include "fbxsdk/fileio/kfbx_field_list.h"
@@ -87,33 +90,69 @@ TEST(KFbxHostile, BinaryRecords) {
     if (xCase.m_eOutcome != kReads) {
       EXPECT_EQ(xFbx.GetError().GetLastErrorID(), KFbx::eFILE_CORRUPTED);
     }
+    // A failed open leaves no section table behind.
+    EXPECT_EQ(xFbx.GetSectionCount() == 0, xCase.m_eOutcome == kOpenFails);
   }
 }
 
+// Footers built by hand: SmallBinary padded to 112, a footer there (F = 112,
+// magic at 240, file end 256), and optionally a second section at 256 (a
+// bare terminator, padded to 272) whose footer points back to it (magic at
+// 400, file end 416). A footer that is damaged, or points at or before the
+// first section's start or outside the file, ends the walk without failing
+// the file; the sections found before it stay.
 TEST(KFbxHostile, Footers) {
   std::string xBase = SmallBinary();
-  xBase.resize(112, '\0');  // the footer starts 16-aligned
+  xBase.resize(112, '\0');
   const std::string xMagic("\xF8\x5A\x8C\x6A\xDE\xF5\xD9\x7E\xEC\xE9\x0C\xE3\x75\x8F\x29\x0B", 16);
+  enum Magic { kAt128, kBroken, kAt8 };
+  auto Footer = [&](uint32_t uBack, uint32_t uVersion, Magic eMagic) {
+    std::string xFooter = Le32(uBack) + Le32(uVersion) + std::string(120, '\0') + xMagic;
+    if (eMagic == kBroken) xFooter.back() ^= 1;
+    if (eMagic == kAt8) xFooter = Le32(uBack) + Le32(uVersion) + xMagic + std::string(120, '\0');
+    return xFooter;
+  };
+  const std::string xSecond = std::string(16, '\0') + Footer(16, 6000, kAt128);
+  using Sections = std::vector<std::pair<int64_t, int>>;  // start, version
   struct Case {
     const char* m_pszName;
-    uint32_t m_uBack;
-    bool m_bOpens;
-    int m_iSections;
+    uint32_t m_uBack, m_uVersion;
+    Magic m_eMagic;
+    bool m_bSecond;
+    Sections m_xSections;
   } const kCases[] = {
-      {"first section", 0, true, 1},
-      {"start before the footer", 112 - 98, true, 2},
-      {"start at the first section's", 112 - 27, false, 0},
-      {"start inside the header", 112 - 10, false, 0},
-      {"start after the footer", 0xFFFFFFF0u, false, 0},
+      {"first section's footer", 0, 5000, kAt128, false, {{27, 5000}}},
+      {"first section's footer, version 0", 0, 0, kAt128, false, {{27, 6100}}},
+      {"start before the footer", 112 - 98, 6000, kAt128, false, {{27, 6100}, {98, 6000}}},
+      {"version 0 reads 4000", 112 - 98, 0, kAt128, false, {{27, 6100}, {98, 4000}}},
+      {"start at the first section's", 112 - 27, 6000, kAt128, false, {{27, 6100}}},
+      {"start inside the header", 112 - 10, 6000, kAt128, false, {{27, 6100}}},
+      {"start outside the file", 0xFFFFFFF0u, 6000, kAt128, false, {{27, 6100}}},
+      {"bad magic", 0, 5000, kBroken, false, {{27, 6100}}},
+      {"magic right after the two words", 0, 5000, kAt8, false, {{27, 6100}}},
+      {"second section, first section's footer", 0, 5000, kAt128, true, {{27, 5000}, {256, 6000}}},
+      {"second section, then a start before the footer",
+       112 - 98,
+       0,
+       kAt128,
+       true,
+       {{27, 6100}, {256, 6000}, {98, 4000}}},
+      {"second section, then a start at the first section's", 112 - 27, 6000, kAt128, true, {{27, 6100}, {256, 6000}}},
+      {"second section, then a start inside the header", 112 - 10, 6000, kAt128, true, {{27, 6100}, {256, 6000}}},
+      {"second section, then a start outside the file", 0xFFFFFFF0u, 6000, kAt128, true, {{27, 6100}, {256, 6000}}},
+      {"second section, then a bad magic", 0, 5000, kBroken, true, {{27, 6100}, {256, 6000}}},
   };
   for (const Case& xCase : kCases) {
     SCOPED_TRACE(xCase.m_pszName);
-    std::string xBytes = xBase + Le32(xCase.m_uBack) + Le32(6000) + xMagic + std::string(128 - 24 + 16, '\0');
+    const std::string xBytes =
+        xBase + Footer(xCase.m_uBack, xCase.m_uVersion, xCase.m_eMagic) + (xCase.m_bSecond ? xSecond : "");
     KFbx xFbx;
-    ASSERT_EQ(xFbx.ProjectOpenMemory(xBytes.data(), xBytes.size()), xCase.m_bOpens);
-    if (xCase.m_bOpens) {
-      EXPECT_EQ(xFbx.GetSectionCount(), xCase.m_iSections);
-    }
+    ASSERT_TRUE(xFbx.ProjectOpenMemory(xBytes.data(), xBytes.size()));
+    Sections xFound;
+    for (int i = 0; i < xFbx.GetSectionCount(); ++i)
+      xFound.emplace_back(xFbx.GetSectionStart(i), xFbx.GetSectionVersion(i));
+    EXPECT_EQ(xFound, xCase.m_xSections);
+    EXPECT_TRUE(xFbx.BeginField("Rec"));  // the first section reads
   }
 }
 
@@ -264,6 +303,12 @@ TEST(KFbxHostile, TruncationAndByteChangeSweeps) {
         EXPECT_TRUE(iCode == KFbx::eFILE_CORRUPTED || iCode == KFbx::eFILE_VERSION_NOT_SUPPORTED_YET ||
                     iCode == KFbx::eINVALID_DATA)
             << iCode;
+        // A failed open leaves a section table only for a refused version,
+        // holding that version alone.
+        const bool bRefused = std::string(xFbx.GetError().GetLastErrorString()).rfind("FBX file version", 0) == 0;
+        if (!xFbx.IsOpen()) {
+          EXPECT_EQ(xFbx.GetSectionCount(), bRefused ? 1 : 0);
+        }
       }
     }
     EXPECT_GT(uOpened, 0u);
