@@ -181,28 +181,26 @@ class AsciiParser {
     m_xList.m_xText.append(m_xToken);
     m_xList.m_xText.push_back('\0');
     ++pxOccurrence->m_uValueCount;
-    m_bLastBare = !bQuoted;
     return true;
   }
 
   bool AddName(const char* pName, size_t uLength) {
     if (!m_xList.AddOccurrence(pName, uLength)) return Fail("too many fields in one block");
     m_xList.LastOccurrence()->m_uFirstValue = static_cast<uint32_t>(m_xList.m_xValues.size());
-    m_bLastBare = false;
     return true;
   }
 
-  // "Name :" — the last bare value becomes the name of a new field.
-  bool DetachedColon() {
-    KFbxFieldList::Occurrence* pxOccurrence = m_xList.LastOccurrence();
-    if (!pxOccurrence || !m_bLastBare || pxOccurrence->m_uValueCount == 0 || pxOccurrence->m_llBlock) return true;
-    const uint32_t uOffset = m_xList.m_xValues.back();
-    const std::string xName = m_xList.m_xText.substr(uOffset);
-    m_xList.m_xValues.pop_back();
-    m_xList.m_xValueLengths.pop_back();
-    m_xList.m_xText.resize(uOffset);
-    --pxOccurrence->m_uValueCount;
-    return AddName(xName.c_str(), std::strlen(xName.c_str()));
+  // "Name :" — a bare token followed by blanks and a lone colon names a new
+  // field, wherever it stands: first in the file or in a block, or after a
+  // field that has a block. Blanks here are spaces and tabs only: a comma or
+  // a line end between them keeps the token a value.
+  int SkipBlanksBeforeColon() {
+    int c = m_xReader.Peek();
+    while (c == ' ' || c == '\t' || c == '\r') {
+      if (m_xReader.Get() == kLongLine) return kLongLine;
+      c = m_xReader.Peek();
+    }
+    return c;
   }
 
   bool Token(int c) {
@@ -214,21 +212,25 @@ class AsciiParser {
       if (!pxOccurrence) return Fail("block without a field name");
       if (pxOccurrence->m_llBlock) return Fail("field with two blocks");
       pxOccurrence->m_llBlock = m_xReader.Position();
-      m_bLastBare = false;
       return SkipBlock();
     }
     m_xToken.assign(1, static_cast<char>(c));
     if (m_xReader.Scan(kBareTokenEnd, &m_xToken) == kLongLine) return Fail("line too long");
-    if (m_xToken.back() != ':') return AddValue(false);
-    if (m_xToken.size() == 1) return DetachedColon();
-    return AddName(m_xToken.data(), m_xToken.size() - 1);
+    if (m_xToken.back() == ':') {
+      // A colon with no name before it (after a quoted value) names nothing.
+      return m_xToken.size() == 1 || AddName(m_xToken.data(), m_xToken.size() - 1);
+    }
+    const int cNext = SkipBlanksBeforeColon();
+    if (cNext == kLongLine) return Fail("line too long");
+    if (cNext != ':') return AddValue(false);
+    m_xReader.Get();
+    return AddName(m_xToken.data(), m_xToken.size());
   }
 
   ChunkReader m_xReader;
   KFbxFieldList& m_xList;
   std::string& m_xWhy;
   std::string m_xToken;
-  bool m_bLastBare = false;
 };
 
 }  // namespace

@@ -191,6 +191,38 @@ TEST(KFbxRoundTrip, AsciiTokens) {
   EXPECT_FALSE(xFbx.LeaveBlock());
 }
 
+// "Name :" starts a field wherever it stands; the field "A" beside it keeps
+// exactly its own values.
+TEST(KFbxRoundTrip, AsciiNameApartFromItsColon) {
+  struct Case {
+    const char* m_pszWhere;
+    const char* m_pszText;
+    bool m_bInBlock;  // the fields stand inside "Outer: {...}"
+    int m_iValuesOfA;
+  } const kCases[] = {
+      {"first field of the file", "Spaced : 8\nA: 1\n", false, 1},
+      {"first field in a block", "Outer: {\n  Spaced  :  8\n  A: 1, 2\n}\n", true, 2},
+      {"after a field with a block", "A: 5 {\n  B: 1\n}\nSpaced : 8\n", false, 1},
+      {"after a block, in a block", "Outer: {\n  A: {\n  }\n  Spaced\t: 8\n}\n", true, 0},
+      {"after plain values", "A: 1, 2, 3\nSpaced : 8\n", false, 3},
+      {"colon right before the value", "A: 4\nSpaced :8\n", false, 1},
+  };
+  for (const Case& xCase : kCases) {
+    SCOPED_TRACE(xCase.m_pszWhere);
+    const std::string xText = std::string("; FBX 6.1.0 project file\n") + xCase.m_pszText;
+    KFbx xFbx;
+    ASSERT_TRUE(xFbx.ProjectOpenMemory(xText.data(), xText.size()));
+    if (xCase.m_bInBlock) {
+      ASSERT_TRUE(xFbx.BeginField("Outer"));
+      ASSERT_TRUE(xFbx.EnterBlock());
+    }
+    EXPECT_EQ(xFbx.GetFieldCount(), 2);
+    EXPECT_EQ(xFbx.FieldInt("Spaced", -1), 8);
+    ASSERT_TRUE(xFbx.BeginField("A"));
+    EXPECT_EQ(xFbx.GetValueCount(), xCase.m_iValuesOfA);
+  }
+}
+
 // ASCII integers read as strtoll reads the token, clamped to int for NextInt:
 // the plain-digit fast path and the texts it hands on must agree.
 TEST(KFbxRoundTrip, AsciiIntegersReadAsStrtoll) {
