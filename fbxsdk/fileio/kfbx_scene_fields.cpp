@@ -1,5 +1,6 @@
 #include "fbxsdk/fileio/kfbx_scene_fields.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -123,14 +124,19 @@ KFbxWriteField ModelField(KFbxNode& xNode, const KFbxSceneFieldsOptions& xOption
 
 namespace {
 
-// The take names to write: every take node name other than "Default", in
-// the order the scene collects them.
+// The take names to write: the scene's take records in their order (a take
+// that animates no object is still a take of the file), then every other
+// take node name but "Default", in the order the scene collects them.
 std::vector<std::string> TakeNames(const KFbxSceneGraph& xScene) {
+  std::vector<std::string> xOut;
+  const auto Add = [&xOut](const char* pszName) {
+    if (std::strcmp(pszName, kDefaultTakeNodeName) != 0 && std::find(xOut.begin(), xOut.end(), pszName) == xOut.end())
+      xOut.emplace_back(pszName);
+  };
+  for (int i = 0; i < xScene.GetTakeInfoCount(); ++i) Add(xScene.GetTakeInfo(i)->m_xName.Buffer());
   std::vector<std::unique_ptr<KString>> xNames;
   xScene.CollectTakeNames(xNames);
-  std::vector<std::string> xOut;
-  for (const auto& pxName : xNames)
-    if (*pxName != kDefaultTakeNodeName) xOut.emplace_back(pxName->Buffer());
+  for (const auto& pxName : xNames) Add(pxName->Buffer());
   return xOut;
 }
 

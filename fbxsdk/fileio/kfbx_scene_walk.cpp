@@ -6,6 +6,7 @@
 #include "fbxsdk/fileio/kfbx_reader.h"
 #include "fbxsdk/fileio/kstream_options_fbx.h"
 #include "fbxsdk/scene/kfbx_node.h"
+#include "fbxsdk/scene/kfbx_object.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "fbxsdk/scene/kfbx_scene_info.h"
 #include "fbxsdk/scene/kfbx_sdk_manager.h"
@@ -185,17 +186,31 @@ void KFbxSceneWalk::Connect(const std::string& xChild, const std::string& xParen
   auto itParent = m_xModelIndex.find(xParent);
   if (itParent == m_xModelIndex.end()) return;
   Model& xModel = m_xModels[itChild->second];
-  if (xModel.m_iParent >= 0 || itChild->second == itParent->second) return;
+  if (itChild->second == itParent->second) {
+    m_xScene.AddDroppedLink({KFbxDroppedLink::eSELF, xModel.m_pxNode->Name(), xModel.m_pxNode->Name()});
+    return;
+  }
+  if (xModel.m_iParent >= 0) {
+    // The same link twice is one link, not a second parent.
+    if (xModel.m_iParent != itParent->second)
+      m_xScene.AddDroppedLink(
+          {KFbxDroppedLink::eSECOND_PARENT, xModel.m_pxNode->Name(), m_xModels[itParent->second].m_pxNode->Name()});
+    return;
+  }
   xModel.m_iParent = itParent->second;
   m_xLinks.emplace_back(itChild->second, itParent->second);
 }
 
 // Older-generation "Children" lists become links, then every model without
 // a parent goes under the root node. Cycles are cut where they close and a
-// hierarchy deeper than the limit fails the read.
+// hierarchy deeper than the limit fails the read. A "Children" list names
+// its models as the file writes names, mostly bare ("Bone02"); they are
+// matched the way a node search matches names, as "Model::" and the part
+// after the first "::".
 bool KFbxSceneWalk::BuildHierarchy() {
   for (const Model& xModel : m_xModels)
-    for (const std::string& xChild : xModel.m_xChildren) Connect(xChild, xModel.m_pxNode->Name());
+    for (const std::string& xChild : xModel.m_xChildren)
+      Connect((KString("Model::") + KFbxStripNamePrefix(xChild.c_str())).Buffer(), xModel.m_pxNode->Name());
   std::vector<int> xDepth(m_xModels.size(), -1);
   for (size_t i = 0; i < m_xModels.size(); ++i)
     if (Depth(static_cast<int>(i), xDepth) > kKFbxMaxNodeDepth)
@@ -223,10 +238,15 @@ int KFbxSceneWalk::Depth(int iModel, std::vector<int>& xDepth) {
     j = m_xModels[j].m_iParent;
   }
   int iBase = 0;
-  if (j >= 0 && xDepth[j] == -2)
-    m_xModels[xChain.back()].m_iParent = -1;  // the link that closes the cycle
-  else if (j >= 0)
+  if (j >= 0 && xDepth[j] == -2) {
+    // The link that closes the cycle goes.
+    Model& xClosing = m_xModels[xChain.back()];
+    m_xScene.AddDroppedLink(
+        {KFbxDroppedLink::eCYCLE, xClosing.m_pxNode->Name(), m_xModels[xClosing.m_iParent].m_pxNode->Name()});
+    xClosing.m_iParent = -1;
+  } else if (j >= 0) {
     iBase = xDepth[j];
+  }
   for (auto it = xChain.rbegin(); it != xChain.rend(); ++it) xDepth[*it] = ++iBase;
   return xDepth[iModel];
 }

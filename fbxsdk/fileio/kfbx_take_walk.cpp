@@ -190,7 +190,7 @@ bool KFbxSceneWalk::ReadTakes() {
 }
 
 // One take from its block or its take file; the scene then holds a copy of
-// its record, and every object a take node of its name.
+// its record, and every object named in it a take node of its name.
 bool KFbxSceneWalk::ReadTake(const KString& xName, KFbxTakeRecord& xRecord) {
   Progress(KString("Retrieving take ") + xName);
   // Records made here (not from the defaults) take the take's own texts.
@@ -214,10 +214,10 @@ bool KFbxSceneWalk::ReadTake(const KString& xName, KFbxTakeRecord& xRecord) {
   } else if (!ReadTakeObjects(m_xFbx, xName, xFilled)) {
     return false;
   }
-  // Objects the take does not animate play their default take under its name.
-  if (!AddTakeNode(*m_xScene.RootNode(), xName, xFilled)) return false;
-  for (const Model& xModel : m_xModels)
-    if (!AddTakeNode(*xModel.m_pxNode, xName, xFilled)) return false;
+  // Only the objects the take names get a take node of its name: the others
+  // fall back to their "Default" take node when the take is selected, and
+  // the order of take names a scene collects (which decides the take the
+  // skeleton plays) follows the objects that do hold it.
   m_xScene.AddTakeInfo(xRecord);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "fbxsdk/scene/kfbx_node.h"
@@ -56,6 +57,15 @@ const KFbxTakeRecord* KFbxSceneGraph::FindTakeInfo(const char* pszName) const {
   for (const KFbxTakeRecord& xRecord : m_xTakeInfos)
     if (xRecord.m_xName == pszName) return &xRecord;
   return nullptr;
+}
+
+const KFbxTakeRecord* KFbxSceneGraph::GetTakeInfo(int iIndex) const {
+  return iIndex >= 0 && iIndex < GetTakeInfoCount() ? &m_xTakeInfos[iIndex] : nullptr;
+}
+
+void KFbxSceneGraph::AddDroppedLink(const KFbxDroppedLink& xLink) {
+  if (static_cast<int>(m_xDroppedLinks.size()) < kMaxDroppedLinks) m_xDroppedLinks.push_back(xLink);
+  if (m_iDroppedLinks < INT_MAX) ++m_iDroppedLinks;
 }
 
 void KFbxSceneGraph::CollectTakeNames(std::vector<std::unique_ptr<KString>>& xNames) const {

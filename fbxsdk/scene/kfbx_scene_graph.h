@@ -12,6 +12,16 @@ class KFbxNode;
 class KFbxSceneInfo;
 class KFbxTakeNodeContainer;
 
+// A parent link of the file that the read did not make: a model linked to
+// itself, to a second parent, or closing a cycle. The child then keeps its
+// first parent, or stands at the top when the link was its only one.
+struct KFbxDroppedLink {
+  enum Kind { eSELF, eSECOND_PARENT, eCYCLE };
+  Kind m_eKind;
+  KString m_xChild;
+  KString m_xParent;  // the parent the dropped link named
+};
+
 // A scene: its root node, the objects that carry takes, what is known of
 // each take, the current take and optional scene information. The scene
 // refers to its nodes and scene information; the manager owns them.
@@ -33,6 +43,7 @@ class KFbxSceneGraph : public KFbxObject {
   void AddTakeInfo(const KFbxTakeRecord& xRecord);
   int GetTakeInfoCount() const { return static_cast<int>(m_xTakeInfos.size()); }
   const KFbxTakeRecord* FindTakeInfo(const char* pszName) const;
+  const KFbxTakeRecord* GetTakeInfo(int iIndex) const;
 
   // Every take-node name of the root node, then of each take-bearing
   // object, once each, in order of first appearance. The array is emptied
@@ -43,6 +54,13 @@ class KFbxSceneGraph : public KFbxObject {
   // falling back to "Default".
   bool SelectTake(const char* pszName);
   const char* GetCurrentTakeName() const { return m_xCurrentTake.Buffer(); }
+
+  // Links a read dropped, in the order met; a file with more than
+  // kMaxDroppedLinks keeps the first ones and counts the rest.
+  static constexpr int kMaxDroppedLinks = 1000;
+  void AddDroppedLink(const KFbxDroppedLink& xLink);
+  const std::vector<KFbxDroppedLink>& GetDroppedLinks() const { return m_xDroppedLinks; }
+  int GetDroppedLinkCount() const { return m_iDroppedLinks; }
 
   KFbxSceneInfo* GetSceneInfo() const { return m_pxSceneInfo; }
   void SetSceneInfo(KFbxSceneInfo* pxInfo) { m_pxSceneInfo = pxInfo; }
@@ -59,4 +77,6 @@ class KFbxSceneGraph : public KFbxObject {
   std::vector<KFbxTakeRecord> m_xTakeInfos;
   KString m_xCurrentTake;
   KFbxSceneInfo* m_pxSceneInfo = nullptr;
+  std::vector<KFbxDroppedLink> m_xDroppedLinks;
+  int m_iDroppedLinks = 0;
 };

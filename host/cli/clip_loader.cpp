@@ -76,10 +76,14 @@ void loadFbx(LoadedClip& clip) {
     clip.error = "cannot read '" + clip.path + "': the FBX library could not start";
     return;
   }
-  // The module shows nothing for such a file, silently; here it is an error.
+  // The module shows nothing for such a file, silently; here it is an error,
+  // which names the dropped links that may have caused it.
+  clip.warnings = fbxLinkWarnings(*fbx);
   const std::string why = fbxLoadFailure(*fbx);
   if (!why.empty()) {
     clip.error = "cannot read '" + clip.path + "': " + why;
+    for (const std::string& w : clip.warnings) clip.error += "; " + w;
+    clip.warnings.clear();
     return;
   }
   clip.take = fbx->currentTakeName();

@@ -47,6 +47,28 @@ void collectKeyTimes(KFCurveNode* top, std::set<int64_t>& times, std::size_t lim
   }
 }
 
+// Links listed one by one; the rest are counted.
+constexpr std::size_t kListedLinks = 10;
+
+// What standing at the top costs a model whose parent link was dropped: the
+// models of its subtree, unless the skeleton starts inside it.
+std::string outsideTheSkeleton(KFbxNode* node, const std::set<const KFbxNode*>& joints) {
+  if (!node) return std::string();
+  std::size_t count = 0;
+  std::vector<KFbxNode*> pending{node};
+  while (!pending.empty()) {
+    KFbxNode* n = pending.back();
+    pending.pop_back();
+    if (joints.count(n)) return std::string();
+    ++count;
+    for (int i = 0; i < n->ChildCount(); ++i) pending.push_back(n->Child(i));
+  }
+  const std::string name = node->Name();
+  if (count == 1) return "; " + name + " stands outside the skeleton";
+  return "; " + name + " and the " + std::to_string(count - 1) + (count == 2 ? " model" : " models") +
+         " below it stand outside the skeleton";
+}
+
 std::string seconds(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f", value);
@@ -106,6 +128,39 @@ std::vector<double> fbxKeyTimes(const FbxRoot& root, std::size_t limit, bool& tr
   std::vector<double> out;
   out.reserve(times.size());
   for (int64_t t : times) out.push_back(KTime(t).GetSeconds());
+  return out;
+}
+
+std::vector<std::string> fbxLinkWarnings(const FbxRoot& root) {
+  std::vector<std::string> out;
+  const KFbxSceneGraph* scene = root.scene();
+  if (!scene || scene->GetDroppedLinkCount() == 0) return out;
+  const std::vector<KFbxNode*> jointList = jointNodes(root);
+  const std::set<const KFbxNode*> joints(jointList.begin(), jointList.end());
+  const auto& links = scene->GetDroppedLinks();
+  for (std::size_t i = 0; i < links.size() && i < kListedLinks; ++i) {
+    const KFbxDroppedLink& link = links[i];
+    const std::string child = link.m_xChild.Buffer(), parent = link.m_xParent.Buffer();
+    KFbxNode* node = scene->RootNode()->FindDescendant(child.c_str());
+    switch (link.m_eKind) {
+      case KFbxDroppedLink::eSELF:
+        out.push_back("model " + child + " is linked to itself: the link was ignored and it has no parent" +
+                      outsideTheSkeleton(node, joints));
+        break;
+      case KFbxDroppedLink::eCYCLE:
+        out.push_back("the link of model " + child + " to " + parent + " closes a cycle: it was cut and " + child +
+                      " has no parent" + outsideTheSkeleton(node, joints));
+        break;
+      case KFbxDroppedLink::eSECOND_PARENT: {
+        const KFbxNode* kept = node ? node->GetParent() : nullptr;
+        out.push_back("model " + child + " is linked to a second parent " + parent + ": that link was ignored" +
+                      (kept ? std::string(" and it stays below ") + kept->Name() : std::string()));
+        break;
+      }
+    }
+  }
+  const int more = scene->GetDroppedLinkCount() - static_cast<int>(std::min(links.size(), kListedLinks));
+  if (more > 0) out.push_back(std::to_string(more) + " more parent links of the file were dropped");
   return out;
 }
 

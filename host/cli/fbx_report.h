@@ -27,6 +27,11 @@ bool fbxTakeSpan(const Kvat::Secne::FbxRoot& root, double& start, double& stop);
 // the current take, at most limit of them (truncated set when more).
 std::vector<double> fbxKeyTimes(const Kvat::Secne::FbxRoot& root, std::size_t limit, bool& truncated);
 
+// Warnings about parent links of the file that the reader dropped (a model
+// linked to itself, to a second parent, or closing a cycle), each saying
+// which models then stand outside the skeleton; none for a clean file.
+std::vector<std::string> fbxLinkWarnings(const Kvat::Secne::FbxRoot& root);
+
 // The "takes:", "skeleton start:" and "span:" lines of `info`.
 void writeFbxSummary(const Kvat::Secne::FbxRoot& root, std::ostream& out);
 

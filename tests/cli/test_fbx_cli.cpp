@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli_runner.h"
+#include "fbx_fields.h"
 #include "fbxsdk/fileio/kfbx_writer.h"
 #include "test_tmpdir.h"
 
@@ -234,3 +235,67 @@ TEST(CliConvert, CorpusClipsRoundTrip) {
 }
 
 }  // namespace
+
+// Files laid out as other programs write them: the take the module's rule
+// picks, an older file's bare child names, links the reader had to drop.
+TEST(CliFbxFiles, TakesHierarchiesAndDroppedLinksAsInfoShowsThem) {
+  using namespace ImportFields;
+  const std::vector<F> models = {Model("Reference", "Null"), Model("Hips", "LimbNode"), Model("Spine", "LimbNode"),
+                                 Model("Neck", "LimbNode"), Model("Head", "LimbNode")};
+  const std::vector<F> links = {Connect("Model::Hips", "Model::Reference"), Connect("Model::Spine", "Model::Hips"),
+                                Connect("Model::Neck", "Model::Spine"), Connect("Model::Head", "Model::Neck")};
+  std::vector<F> selfLinked = links;
+  selfLinked[1] = Connect("Model::Spine", "Model::Spine");
+  std::vector<F> cycle = links;
+  cycle[1] = Connect("Model::Spine", "Model::Head");
+  const struct {
+    const char* name;
+    KFbxWriteSection file;
+    int headerVersion;
+    std::vector<std::string> out;  // lines info prints
+    std::string warning;           // "" for none
+  } cases[] = {
+      {"three takes",
+       File(models, links, {MovingTake("Walk", {"Hips"}), MovingTake("Run", {"Reference"})}, "Walk"),
+       6100,
+       {"takes: \"Default\", \"Run\" (current), \"Walk\"\n", "nodes: 5 ("},
+       ""},
+      {"take naming no object",
+       File(models, links, {Take("Empty", {})}, "Empty"),
+       6100,
+       {"takes: \"Default\" (current)\n"},
+       ""},
+      {"older file",
+       OlderFile({{"Spine", "LimbNode", {}}, {"Reference", "Null", {"Hips"}}, {"Hips", "LimbNode", {"Spine"}}}),
+       5000,
+       {"skeleton start: Model::Hips\n", "nodes: 3 ("},
+       ""},
+      {"spine linked to itself",
+       File(models, selfLinked),
+       6100,
+       {"nodes: 2 ("},
+       "model Model::Spine is linked to itself: the link was ignored and it has no parent; Model::Spine and the 2 "
+       "models below it stand outside the skeleton"},
+      {"cycle",
+       File(models, cycle),
+       6100,
+       {"nodes: 2 ("},
+       "the link of model Model::Neck to Model::Spine closes a cycle: it was cut and Model::Neck has no parent; "
+       "Model::Neck and the 2 models below it stand outside the skeleton"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = boneplay_test::TempPath("as_they_come.fbx");
+    std::string error;
+    ASSERT_TRUE(WriteFields(path, c.file, true, c.headerVersion, &error)) << error;
+    const auto r = boneplay("info '" + path + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const std::string& line : c.out) EXPECT_NE(r.out.find(line), std::string::npos) << r.out;
+    if (c.warning.empty()) {
+      EXPECT_EQ(r.err, "");
+      continue;
+    }
+    EXPECT_EQ(r.err, "boneplay: warning: '" + path + "': " + c.warning + "\n");
+    EXPECT_EQ(boneplay("--strict pose '" + path + "' --times 0").status, 1);
+  }
+}

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fbx_fields.h"
 #include "fbx_skl_check.h"
 #include "fbx_skl_generator.h"
 #include "fbxsdk/core/ktime.h"
@@ -250,4 +251,52 @@ TEST(FbxLoad, OtherNamesReachTheFbxReaderAndComeBackWithoutSkeleton) {
   EXPECT_NE(root->importMessage().find("walk.BVH.fbx"), std::string::npos) << root->importMessage();
   EXPECT_TRUE(root->top()->children().empty());
   EXPECT_TRUE(root->takeNames().empty());
+}
+
+// Files laid out as other programs write them, through the whole load: the
+// take the rule picks follows the take nodes the file gives, and an older
+// file's bare child names build the skeleton.
+TEST(FbxLoad, TakeAndSkeletonFromFilesAsTheyCome) {
+  using namespace ImportFields;
+  const std::vector<F> models = {Model("Reference", "Null"), Model("Hips", "LimbNode"), Model("Spine", "LimbNode")};
+  const std::vector<F> links = {Connect("Model::Hips", "Model::Reference"), Connect("Model::Spine", "Model::Hips")};
+  const struct {
+    const char* name;
+    KFbxWriteSection file;
+    int headerVersion;
+    std::vector<std::string> takes;
+    std::string current;
+  } cases[] = {
+      {"a take naming no object plays Default",
+       File(models, links, {Take("Empty", {})}, "Empty"),
+       6100,
+       {"Default"},
+       "Default"},
+      {"the first model's only take wins",
+       File(models, links,
+            {MovingTake("Walk", {"Hips"}), MovingTake("Run", {"Reference"}), MovingTake("Idle", {"Hips"})}, "Walk"),
+       6100,
+       {"Default", "Run", "Walk", "Idle"},
+       "Run"},
+      {"5.0 file with bare child names",
+       OlderFile({{"Spine", "LimbNode", {}}, {"Reference", "Null", {"Hips"}}, {"Hips", "LimbNode", {"Spine"}}},
+                 {MovingTake("Walk", {"Hips"})}, "Walk"),
+       5000,
+       {"Default", "Walk"},
+       "Walk"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = boneplay_test::TempPath("as_they_come.fbx");
+    std::string error;
+    ASSERT_TRUE(WriteFields(path, c.file, true, c.headerVersion, &error)) << error;
+    std::unique_ptr<FbxRoot> root(Kvat::Secne::createFbxRoot(path.c_str()));
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(root->outcome(), FbxRoot::Outcome::kSkeleton) << root->importMessage();
+    std::vector<std::string> takes;
+    for (const auto& name : root->takeNames()) takes.emplace_back(name->Buffer());
+    EXPECT_EQ(takes, c.takes);
+    EXPECT_EQ(root->currentTakeName(), c.current);
+    EXPECT_EQ(JointNames(*root), (std::vector<std::string>{"Model::Hips", "Model::Spine"}));
+  }
 }

@@ -151,7 +151,9 @@ std::string WriteScene(KFbxSceneGraph& xScene, const SceneForm& xForm, const std
   KFbxSceneFieldsOptions xOptions;
   xOptions.m_iVersion = xForm.m_iVersion;
   xOptions.m_bTypeField = xForm.m_bTypeField;
-  if (xForm.m_bRunInTakeFile) xOptions.m_xTakeFiles.emplace_back("Run", xName + "_Run.tak");
+  // A take file is named relative to the folder of its main file.
+  const std::string xFolder = xName.substr(0, xName.find_last_of('/') + 1);
+  if (xForm.m_bRunInTakeFile) xOptions.m_xTakeFiles.emplace_back("Run", xName.substr(xFolder.size()) + "_Run.tak");
   const KFbxSceneFields xFields = KFbxSceneToFields(xScene, xOptions);
   KFbxWriteOptions xWrite;
   xWrite.m_bBinary = xForm.m_bBinary;
@@ -160,7 +162,8 @@ std::string WriteScene(KFbxSceneGraph& xScene, const SceneForm& xForm, const std
   const std::string xPath = TestFolder() + "/" + xName + ".fbx";
   if (!KFbxWriteFile(xPath.c_str(), {xFields.m_xMain}, xWrite, pxError)) return "";
   for (const auto& xTake : xFields.m_xTakeFiles)
-    if (!KFbxWriteFile((TestFolder() + "/" + xTake.first).c_str(), {xTake.second}, xWrite, pxError)) return "";
+    if (!KFbxWriteFile((TestFolder() + "/" + xFolder + xTake.first).c_str(), {xTake.second}, xWrite, pxError))
+      return "";
   return xPath;
 }
 

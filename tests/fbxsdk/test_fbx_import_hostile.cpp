@@ -6,65 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "fbx_scene_writer.h"
 #include "fbxsdk/fileio/kfbx_importer.h"
 #include "fbxsdk/fileio/kfbx_scene_walk.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "fbxsdk/scene/kfbx_sdk_manager.h"
+#include "import_fields.h"
 
 namespace {
 
-using V = KFbxWriteValue;
-using F = KFbxWriteField;
-
-F Field(const std::string& xName, std::vector<V> xValues, std::vector<F> xChildren = {}) {
-  F xField(xName, std::move(xValues));
-  xField.m_xChildren = std::move(xChildren);
-  xField.m_bBlock = true;
-  return xField;
-}
-
-F Model(const std::string& xName, const char* pszSubtype, std::vector<F> xChildren = {}) {
-  return Field("Model", {V::ObjectName("Model", xName), V::String(pszSubtype)}, std::move(xChildren));
-}
-
-F Connect(const std::string& xChild, const std::string& xParent) {
-  F xField("Connect", {V::String("OO"), V::String(xChild), V::String(xParent)});
-  return xField;
-}
-
-F Key(std::vector<V> xValues) { return F("Key", std::move(xValues)); }
-
-// A channel "X" whose curve holds the given key fields.
-F CurveChannel(const char* pszName, std::vector<F> xCurve) {
-  xCurve.insert(xCurve.begin(), F("Default", {V::Double(0)}));
-  return Field("Channel", {V::String(pszName)}, std::move(xCurve));
-}
-
-// The "Transform" / "T" / "X" channel tree with one keyed curve.
-F TranslationX(std::vector<V> xKeys) {
-  const int iCount = static_cast<int>(xKeys.size() / 3);
-  return Field(
-      "Channel", {V::String("Transform")},
-      {Field(
-          "Channel", {V::String("T")},
-          {CurveChannel("X", {F("KeyVer", {V::Int(4005)}), F("KeyCount", {V::Int(iCount)}), Key(std::move(xKeys))})})});
-}
-
-F Take(const std::string& xName, std::vector<F> xContent) {
-  return Field("Take", {V::String(xName)}, std::move(xContent));
-}
-
-// A newer-form file: models, connections, takes.
-KFbxWriteSection File(std::vector<F> xModels, std::vector<F> xConnections, std::vector<F> xTakes = {},
-                      const char* pszCurrent = "") {
-  F xTakesField = Field("Takes", {}, {F("Current", {V::String(pszCurrent)})});
-  for (F& xTake : xTakes) xTakesField.m_xChildren.push_back(std::move(xTake));
-  return {Field("FBXHeaderExtension", {}, {F("FBXHeaderVersion", {V::Int(1003)}), F("FBXVersion", {V::Int(6100)})}),
-          Field("Definitions", {}, {F("ObjectType", {V::String("Model")})}), Field("Objects", {}, std::move(xModels)),
-          Field("Connections", {}, std::move(xConnections)), std::move(xTakesField)};
-}
+using namespace ImportFields;
 
 std::vector<F> Chain(int iCount) {
   std::vector<F> xModels;
@@ -87,40 +38,6 @@ F NestedChannels(int iDepth) {
     xInner = std::move(xOuter);
   }
   return xInner;
-}
-
-struct Result {
-  std::unique_ptr<KFbxSdkManager> m_pxManager = std::make_unique<KFbxSdkManager>();
-  KFbxSceneGraph* m_pxScene = m_pxManager->CreateScene();
-  bool m_bOk = false;
-  std::string m_xError;
-  KFbxNode* Node(const char* pszName) const { return m_pxScene->RootNode()->FindDescendant(pszName); }
-  const char* ParentOf(const char* pszName) const {
-    KFbxNode* pxNode = Node(pszName);
-    return pxNode && pxNode->GetParent() ? pxNode->GetParent()->Name() : "";
-  }
-};
-
-std::unique_ptr<Result> Import(const std::string& xName, KFbxWriteSection xSection, bool bBinary) {
-  auto pxResult = std::make_unique<Result>();
-  KFbxWriteOptions xOptions;
-  xOptions.m_bBinary = bBinary;
-  const std::string xPath = TestFolder() + "/" + xName + (bBinary ? "_b" : "_a") + ".fbx";
-  std::string xError;
-  std::vector<KFbxWriteSection> xSections;
-  xSections.push_back(std::move(xSection));
-  EXPECT_TRUE(KFbxWriteFile(xPath.c_str(), xSections, xOptions, &xError)) << xError;
-  KFbxImporter* pxImporter = pxResult->m_pxManager->CreateImporter();
-  pxResult->m_bOk = pxImporter->Initialize(xPath.c_str()) && pxImporter->Import(pxResult->m_pxScene);
-  pxResult->m_xError = pxImporter->GetError().GetLastErrorString();
-  // Every node poses to finite numbers.
-  for (double dT : {0.0, 0.5, 7.0})
-    for (int i = 0; i < pxResult->m_pxScene->RootNode()->ChildCount(); ++i) {
-      const Matrix44& xM = pxResult->m_pxScene->RootNode()->Child(i)->GlobalMatrixAt(KTime::FromSeconds(dT));
-      for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) EXPECT_TRUE(std::isfinite(xM[r][c]));
-    }
-  return pxResult;
 }
 
 }  // namespace
