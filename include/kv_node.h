@@ -62,6 +62,8 @@ class Node : public Named {
 
   // Adopts pNode (renamed by the sibling rule) and returns it.
   Node* addChild(Node* pNode);
+  // Deletes every child with its subtree.
+  void deleteChildren();
   // The requested name, numbered " (n)" by how many of the parent's children
   // already bear it exactly.
   std::string uniqueName(const std::string& requested) const;

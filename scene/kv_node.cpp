@@ -38,6 +38,11 @@ Node::~Node() {
   m_pxAttrb.reset();
 }
 
+void Node::deleteChildren() {
+  for (Node* child : m_vChildren) delete child;
+  m_vChildren.clear();
+}
+
 Node* Node::addChild(Node* pNode) {
   KVAT_ASSERT(pNode, "pNode");
   pNode->m_pParent = this;

@@ -56,7 +56,10 @@ bool KFbxSceneWalk::Run() {
     IndexNodes();
     if (!ReadTakes()) return false;
     m_xScene.RootNode()->FixOldModelInheritTypes();
-    if (!m_xCurrentTake.IsEmpty() && m_xScene.FindTakeInfo(m_xCurrentTake)) m_xScene.SelectTake(m_xCurrentTake);
+    if (!m_xCurrentTake.IsEmpty() && m_xScene.FindTakeInfo(m_xCurrentTake)) {
+      m_xScene.SelectTake(m_xCurrentTake);
+      m_xScene.SetFileCurrentTakeName(m_xCurrentTake);
+    }
     return true;
   } catch (const std::bad_alloc&) {
     return Fail(KFbxReader::eUNIDENTIFIED_ERROR, "out of memory while reading the scene");

@@ -54,6 +54,10 @@ class KFbxSceneGraph : public KFbxObject {
   // falling back to "Default".
   bool SelectTake(const char* pszName);
   const char* GetCurrentTakeName() const { return m_xCurrentTake.Buffer(); }
+  // The take the file itself names current ("" when none), kept apart from
+  // whatever take is made current later.
+  void SetFileCurrentTakeName(const char* pszName) { m_xFileCurrentTake = pszName ? pszName : ""; }
+  const char* GetFileCurrentTakeName() const { return m_xFileCurrentTake.Buffer(); }
 
   // Links a read dropped, in the order met; a file with more than
   // kMaxDroppedLinks keeps the first ones and counts the rest.
@@ -76,6 +80,7 @@ class KFbxSceneGraph : public KFbxObject {
   std::unordered_set<const KFbxTakeNodeContainer*> m_xTakeObjectSet;
   std::vector<KFbxTakeRecord> m_xTakeInfos;
   KString m_xCurrentTake;
+  KString m_xFileCurrentTake;
   KFbxSceneInfo* m_pxSceneInfo = nullptr;
   std::vector<KFbxDroppedLink> m_xDroppedLinks;
   int m_iDroppedLinks = 0;

@@ -13,7 +13,8 @@ namespace {
 
 // Loads each clip in turn and hands the ones to use over; the status is the worst.
 template <typename Use>
-int forEachClip(const std::vector<std::string>& arguments, const GlobalOptions& options, Use use) {
+int forEachClip(const std::vector<std::string>& arguments, const LoadOptions& load, const GlobalOptions& options,
+                Use use) {
   BatchStatus status;
   const std::vector<std::string> given = arguments.empty() ? std::vector<std::string>{bundledSample()} : arguments;
   for (const ClipArgument& argument : expandClips(given)) {
@@ -22,7 +23,7 @@ int forEachClip(const std::vector<std::string>& arguments, const GlobalOptions& 
       status.add(1);
       continue;
     }
-    LoadedClip clip = loadClip(argument.path);
+    LoadedClip clip = loadClip(argument.path, load);
     const int loaded = announceLoad(clip, options);
     status.add(loaded != 0 ? loaded : use(clip));
   }
@@ -40,7 +41,7 @@ int announceLoad(const LoadedClip& clip, const GlobalOptions& options) {
   if (options.verbose) std::cerr << readerOutputForDisplay(clip.diagnostics);
   if (!clip.error.empty()) {
     std::cerr << "boneplay: " << clip.error << "\n";
-    return 1;
+    return clip.usage ? 2 : 1;
   }
   const char* prefix = options.strict ? "boneplay: error (--strict): '" : "boneplay: warning: '";
   for (const std::string& w : clip.warnings) std::cerr << prefix << clip.path << "': " << w << "\n";
@@ -49,7 +50,7 @@ int announceLoad(const LoadedClip& clip, const GlobalOptions& options) {
 
 int runInfo(const InfoRequest& request, const GlobalOptions& options) {
   bool first = true;
-  return forEachClip(request.clips, options, [&](LoadedClip& clip) {
+  return forEachClip(request.clips, request.load, options, [&](LoadedClip& clip) {
     if (request.format == "json") {
       writeInfoJson(clip, std::cout);
     } else {
@@ -63,7 +64,7 @@ int runInfo(const InfoRequest& request, const GlobalOptions& options) {
 
 int runPose(const PoseCommand& request, const GlobalOptions& options) {
   bool header = true;
-  return forEachClip(request.clips, options, [&](LoadedClip& clip) {
+  return forEachClip(request.clips, request.load, options, [&](LoadedClip& clip) {
     PoseRequest pose{request.everySample ? everySampleTime(clip) : request.times, request.scale};
     if (request.format == "csv")
       writePoseCsv(clip, pose, std::cout, header);

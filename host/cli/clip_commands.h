@@ -18,17 +18,20 @@ struct GlobalOptions {
 
 // Shows what loading said: the reader's reports with --verbose, then the
 // error or the warnings, each a line naming the file. Returns 0 when the
-// clip is to be used, 1 when it failed (or has warnings under --strict).
+// clip is to be used, 1 when it failed (or has warnings under --strict), 2
+// when an option named a take or a node the clip does not have.
 int announceLoad(const LoadedClip& clip, const GlobalOptions& options);
 
 struct InfoRequest {
   std::vector<std::string> clips;
+  LoadOptions load;
   std::string format = "text";  // "text" or "json"
 };
 int runInfo(const InfoRequest& request, const GlobalOptions& options);
 
 struct PoseCommand {
   std::vector<std::string> clips;
+  LoadOptions load;
   std::vector<double> times{0.0};
   bool everySample = false;
   double scale = 1.0;

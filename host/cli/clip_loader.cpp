@@ -11,8 +11,10 @@
 #include "bvh_root.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
+#include "fbx_choice.h"
 #include "fbx_report.h"
 #include "fbx_skl_generator.h"
+#include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "motion_file.h"
 
 namespace Boneplay {
@@ -69,24 +71,40 @@ void loadBvh(LoadedClip& clip) {
   clip.warnings = bvhWarnings(view);
 }
 
-void loadFbx(LoadedClip& clip) {
+// The user's take and start node, on a clip the module has loaded.
+bool applyFbxChoices(LoadedClip& clip, Kvat::Secne::FbxRoot& fbx, const LoadOptions& options) {
+  if (fbx.fileRead() && fbx.outcome() != Kvat::Secne::FbxRoot::Outcome::kNoTakes) {
+    std::string why = options.root.empty() ? std::string() : chooseFbxRoot(fbx, options.root);
+    if (why.empty() && !options.take.empty()) why = chooseFbxTake(fbx, options.take);
+    if (!why.empty()) {
+      clip.error = "cannot read '" + clip.path + "': " + why;
+      clip.usage = true;
+      return false;
+    }
+  }
+  return true;
+}
+
+void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   clip.kind = "fbx";
   std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(clip.path.c_str()));
   if (!fbx) {
     clip.error = "cannot read '" + clip.path + "': the FBX library could not start";
     return;
   }
+  if (!applyFbxChoices(clip, *fbx, options)) return;
   // The module shows nothing for such a file, silently; here it is an error,
   // which names the dropped links that may have caused it.
   clip.warnings = fbxLinkWarnings(*fbx);
-  const std::string why = fbxLoadFailure(*fbx);
+  std::string why = fbxLoadFailure(*fbx);
+  if (fbx->outcome() == Kvat::Secne::FbxRoot::Outcome::kNoHips) why += fbxStartCandidates(*fbx);
   if (!why.empty()) {
     clip.error = "cannot read '" + clip.path + "': " + why;
     for (const std::string& w : clip.warnings) clip.error += "; " + w;
     clip.warnings.clear();
     return;
   }
-  clip.take = fbx->currentTakeName();
+  clip.take = fbx->scene()->GetCurrentTakeName();
   clip.root = std::move(fbx);
   clip.samples = sampleCount(*clip.root);
 }
@@ -95,7 +113,7 @@ void loadFbx(LoadedClip& clip) {
 
 std::string bundledSample() { return std::string(BONEPLAY_SAMPLES_DIR) + "/walk.bvh"; }
 
-LoadedClip loadClip(const std::string& path) {
+LoadedClip loadClip(const std::string& path, const LoadOptions& options) {
   LoadedClip clip;
   clip.path = path;
   struct stat info;
@@ -111,6 +129,13 @@ LoadedClip loadClip(const std::string& path) {
   }
   // The same choice the module makes: exactly "bvh" goes to the BVH reader.
   if (Kvat::readerForMotionFile(path) == Kvat::MotionReader::kBvh) {
+    if (!options.take.empty() || !options.root.empty()) {
+      clip.kind = "bvh";
+      clip.usage = true;
+      clip.error = "cannot read '" + path + "' " + (options.take.empty() ? "from --root" : "as --take asks") +
+                   ": a BVH clip has one take and starts at its ROOT joint";
+      return clip;
+    }
     loadBvh(clip);
     return clip;
   }
@@ -123,7 +148,7 @@ LoadedClip loadClip(const std::string& path) {
     clip.error = "cannot read '" + path + "': only the lower-case extension .bvh selects the BVH reader; the module " +
                  "hands a ." + extension + " file to its FBX reader (rename it to end in .bvh)";
   } else {
-    loadFbx(clip);
+    loadFbx(clip, options);
   }
   return clip;
 }

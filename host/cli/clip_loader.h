@@ -16,20 +16,28 @@
 namespace Boneplay {
 namespace Cli {
 
+// Choices the user makes about an FBX clip; empty means the module's own.
+struct LoadOptions {
+  std::string take;  // the take to make current (exact name)
+  std::string root;  // the node where the skeleton starts, with or without "Model::"
+};
+
 struct LoadedClip {
   std::string path;
   std::unique_ptr<Kvat::Secne::Root> root;
   std::string kind;                   // "bvh" or "fbx"
   std::string take;                   // FBX clips: the current take's name
   std::string error;                  // one line naming the file and what is wrong; empty on success
+  bool usage = false;                 // the error is about an option's value (exit status 2)
   std::vector<std::string> warnings;  // sentences about the file, without its name
   ReaderOutput diagnostics;           // what the reader said while loading
   std::optional<BvhFacts> facts;      // what a BVH file declares about itself
   std::size_t samples = 0;            // the most samples of any channel
 };
 
-// Never throws; a clip that gives no joint or no sample has an error.
-LoadedClip loadClip(const std::string& path);
+// Never throws; a clip that gives no joint or no sample has an error, and
+// so has a take or a start node the clip does not have.
+LoadedClip loadClip(const std::string& path, const LoadOptions& options = LoadOptions());
 // The bundled sample clip used when none is given.
 std::string bundledSample();
 

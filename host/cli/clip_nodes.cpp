@@ -63,6 +63,18 @@ bool applyFacts(std::vector<ClipNode>& nodes, const BvhFacts& facts) {
 
 }  // namespace
 
+std::string jointName(const ClipNode& node) {
+  if (!node.fileName.empty()) return node.fileName;
+  std::string name = node.node->name();
+  if (!dynamic_cast<const Kvat::Secne::AttributeBvh*>(node.node->attrib())) {
+    const std::size_t prefix = name.find("::");
+    if (prefix != std::string::npos) name = name.substr(prefix + 2);
+    const std::size_t colon = name.find_last_of(':');
+    if (colon != std::string::npos && colon + 1 < name.size()) name = name.substr(colon + 1);
+  }
+  return name;
+}
+
 const char* roleName(Role role) {
   switch (role) {
     case Role::Top:

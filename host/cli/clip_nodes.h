@@ -24,6 +24,12 @@ struct ClipNode {
   std::string fileName;  // the file's own name where it differs from the node's; else ""
 };
 
+// The joint's name as its file writes it, for matching joints across files
+// and conversions: the file's own name of a BVH joint; an FBX node's name
+// without "Model::" and without its namespace ("Model::Char1:Hips" is
+// "Hips").
+std::string jointName(const ClipNode& node);
+
 // Walks with an explicit stack, so a deep tree from a file never deepens the
 // call stack. With the file's facts, roles and file names come from its
 // ROOT, JOINT and End lines; without them (or when they do not match the

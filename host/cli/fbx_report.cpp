@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <set>
 
+#include "fbx_choice.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 
@@ -102,7 +103,7 @@ std::string fbxLoadFailure(const FbxRoot& root) {
 
 bool fbxTakeSpan(const FbxRoot& root, double& start, double& stop) {
   KFbxSceneGraph* scene = root.scene();
-  const std::string take = root.currentTakeName();
+  const std::string take = scene ? scene->GetCurrentTakeName() : "";
   const KFbxTakeRecord* record = scene && !take.empty() ? scene->FindTakeInfo(take.c_str()) : nullptr;
   if (record && record->m_xLocalTimeSpan.m_xStop > record->m_xLocalTimeSpan.m_xStart) {
     start = record->m_xLocalTimeSpan.m_xStart.GetSeconds();
@@ -164,13 +165,41 @@ std::vector<std::string> fbxLinkWarnings(const FbxRoot& root) {
   return out;
 }
 
-void writeFbxSummary(const FbxRoot& root, std::ostream& out) {
-  out << "takes:";
-  for (std::size_t i = 0; i < root.takeNames().size(); ++i) {
-    out << (i ? ", " : " ") << '"' << root.takeNames()[i]->Buffer() << '"';
-    if (static_cast<int>(i) == root.takeIndex()) out << " (current)";
+std::vector<FbxTakeFacts> fbxTakeFacts(const FbxRoot& root) {
+  std::vector<FbxTakeFacts> out;
+  KFbxSceneGraph* scene = root.scene();
+  if (!scene) return out;
+  const std::string shown = scene->GetCurrentTakeName();
+  for (const std::string& name : fbxTakeList(root)) {
+    FbxTakeFacts facts;
+    facts.name = name;
+    facts.shown = name == shown;
+    facts.moduleChoice = name == root.currentTakeName();
+    facts.fileCurrent = name == scene->GetFileCurrentTakeName();
+    scene->SelectTake(name.c_str());
+    facts.spanned = fbxTakeSpan(root, facts.start, facts.stop);
+    bool truncated = false;
+    facts.keyTimes = fbxKeyTimes(root, static_cast<std::size_t>(-1), truncated).size();
+    out.push_back(facts);
   }
+  scene->SelectTake(shown.c_str());
+  return out;
+}
+
+void writeFbxSummary(const FbxRoot& root, std::ostream& out) {
+  const std::vector<FbxTakeFacts> takes = fbxTakeFacts(root);
+  out << "takes:";
+  for (std::size_t i = 0; i < takes.size(); ++i)
+    out << (i ? ", " : " ") << '"' << takes[i].name << '"' << (takes[i].shown ? " (current)" : "");
   out << "\n";
+  for (const FbxTakeFacts& take : takes) {
+    out << "take \"" << take.name << "\": ";
+    if (take.spanned) out << seconds(take.start) << " s to " << seconds(take.stop) << " s, ";
+    out << (take.keyTimes ? std::to_string(take.keyTimes) + " key times" : std::string("no keys"));
+    if (take.moduleChoice) out << "; the module plays it";
+    if (take.fileCurrent) out << "; the file's current take";
+    out << "\n";
+  }
   const auto& joints = root.top()->children();
   out << "skeleton start: " << (joints.empty() ? std::string("none") : joints.front()->name()) << "\n";
   double start = 0, stop = 0;

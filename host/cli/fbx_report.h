@@ -32,7 +32,21 @@ std::vector<double> fbxKeyTimes(const Kvat::Secne::FbxRoot& root, std::size_t li
 // which models then stand outside the skeleton; none for a clean file.
 std::vector<std::string> fbxLinkWarnings(const Kvat::Secne::FbxRoot& root);
 
-// The "takes:", "skeleton start:" and "span:" lines of `info`.
+// What `info` tells of each take (fbxTakeList's order): its span and key
+// times over the skeleton, and whose choice it is.
+struct FbxTakeFacts {
+  std::string name;
+  bool spanned = false;
+  double start = 0.0, stop = 0.0;
+  std::size_t keyTimes = 0;
+  bool shown = false;         // the take this command shows
+  bool moduleChoice = false;  // the take the module plays
+  bool fileCurrent = false;   // the take the file names current
+};
+// Selects each take in turn and the shown one again after.
+std::vector<FbxTakeFacts> fbxTakeFacts(const Kvat::Secne::FbxRoot& root);
+
+// The "takes:", "take ...:", "skeleton start:" and "span:" lines of `info`.
 void writeFbxSummary(const Kvat::Secne::FbxRoot& root, std::ostream& out);
 
 }  // namespace Cli

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "output_file.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -37,7 +38,8 @@ const char* const kStyle =
 }  // namespace
 
 std::string writeGallery(const std::string& path, const std::vector<GalleryEntry>& entries) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  OutputFile file(path);
+  std::ofstream out(file.tempPath(), std::ios::binary | std::ios::trunc);
   if (!out) return "cannot create the file";
   std::size_t shown = 0;
   for (const GalleryEntry& e : entries) shown += !e.picture.empty();
@@ -58,7 +60,10 @@ std::string writeGallery(const std::string& path, const std::vector<GalleryEntry
   }
   out << "</main>\n</body></html>\n";
   out.close();
-  return out ? "" : "cannot write the file";
+  if (!out) return "cannot write the file";
+  std::string error;
+  file.commit(error);
+  return error;
 }
 
 }  // namespace Cli

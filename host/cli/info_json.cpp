@@ -22,6 +22,7 @@ Json nodeList(LoadedClip& clip) {
   for (const ClipNode& n : clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr)) {
     Json entry;
     entry["name"] = n.node->name();
+    if (n.role != Role::Top) entry["joint"] = jointName(n);
     entry["parent"] = n.parent;
     entry["role"] = roleName(n.role);
     if (!n.fileName.empty()) entry["file_name"] = n.fileName;
@@ -45,9 +46,18 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
   doc["kind"] = clip.kind;
   const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root);
   if (fbx) {
-    Json takes = Json::array();
-    for (const auto& name : fbx->takeNames()) takes.push_back(name->Buffer());
+    Json takes = Json::array(), details = Json::array();
+    for (const FbxTakeFacts& take : fbxTakeFacts(*fbx)) {
+      takes.push_back(take.name);
+      details.push_back({{"name", take.name},
+                         {"start", take.spanned ? Json(take.start) : Json(nullptr)},
+                         {"stop", take.spanned ? Json(take.stop) : Json(nullptr)},
+                         {"key_times", take.keyTimes},
+                         {"module_choice", take.moduleChoice},
+                         {"file_current", take.fileCurrent}});
+    }
     doc["takes"] = std::move(takes);
+    doc["take_details"] = std::move(details);
     doc["take"] = clip.take;
     // An FBX clip's samples are its distinct key times; its duration is the
     // current take's span, which `render` plays by default.
@@ -60,6 +70,7 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
     doc["start"] = spanned ? Json(start) : Json(nullptr);
   } else {
     doc["takes"] = nullptr;  // BVH files have no takes
+    doc["take_details"] = nullptr;
     doc["take"] = nullptr;
     doc["samples"] = clip.samples;
     doc["samples_per_second"] = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;

@@ -34,12 +34,22 @@ const CLI::Validator kFinite = CLI::Validator(
 
 const char* const kClipHelp = "Clips (.bvh, .fbx) or folders of clips; default the bundled sample walk";
 
+// The FBX choices info and pose offer beside the module's own.
+void addFbxChoices(CLI::App& cmd, LoadOptions& load) {
+  cmd.add_option("--take", load.take, "FBX clips: show this take (exact name) instead of the module's choice")
+      ->option_text("NAME");
+  cmd.add_option("--root", load.root,
+                 "FBX clips: start the skeleton at this node (with or without \"Model::\") instead of \"Hips\"")
+      ->option_text("NODE");
+}
+
 void addInfo(CLI::App& app, InfoRequest& info) {
   CLI::App* cmd = app.add_subcommand("info", "Print the skeleton tree, channels, samples and the file's own numbers");
   cmd->add_option("CLIP", info.clips, kClipHelp)->option_text("...");
   cmd->add_option("--format", info.format, "text (default) or json, one object per clip on one line")
       ->check(CLI::IsMember({"text", "json"}))
       ->option_text("text|json");
+  addFbxChoices(*cmd, info.load);
 }
 
 void addPose(CLI::App& app, PoseCommand& pose) {
@@ -58,6 +68,7 @@ void addPose(CLI::App& app, PoseCommand& pose) {
   cmd->add_option("--format", pose.format, "json (default; one object per clip on one line) or csv")
       ->check(CLI::IsMember({"json", "csv"}))
       ->option_text("json|csv");
+  addFbxChoices(*cmd, pose.load);
 }
 
 void addRender(CLI::App& app, RenderRequest& render) {
@@ -100,6 +111,8 @@ void addRender(CLI::App& app, RenderRequest& render) {
       ->check(CLI::IsMember({"y", "z"}))
       ->option_text("y|z");
   cmd->add_flag("--no-clip", render.noClip, "Load no clip: show the skeleton the module builds from the scene's rig");
+  cmd->add_option("--take", render.take, "FBX clips: show this take (exact name) instead of the module's choice")
+      ->option_text("NAME");
   cmd->add_option("--module", render.module, "The module file (default boneplay.so next to this program)")
       ->option_text("PATH");
 }

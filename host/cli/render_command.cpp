@@ -14,8 +14,10 @@
 #include "gallery.h"
 #include "item_scene.h"
 #include "kv_motion.h"
+#include "output_file.h"
 #include "playback.h"
 #include "reader_output.h"
+#include "take_file.h"
 #include "writers.h"
 
 namespace Boneplay {
@@ -150,6 +152,15 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
   }
   settings.modulePath = shared.modulePath;
   settings.clip = clip ? clip->path : std::string();
+  // The module plays the take its own rule picks: another take reaches it
+  // as a copy of the scene that holds that take alone.
+  const Kvat::Secne::FbxRoot* fbx = clip ? asFbxRoot(*clip->root) : nullptr;
+  std::unique_ptr<OneTakeFile> oneTake;
+  if (fbx && !request.take.empty()) {
+    oneTake = std::make_unique<OneTakeFile>(*fbx, request.take);
+    if (!oneTake->error().empty()) return {1, "cannot show take \"" + request.take + "\": " + oneTake->error(), ""};
+    settings.clip = oneTake->path();
+  }
   settings.scale = request.scale;
   settings.autoResize = request.autoResize;
   settings.itemName = request.item;
@@ -162,6 +173,12 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
   }
   progress.finish();
   if (!played.error.empty()) return {1, played.error, ""};
+  if (clip) {
+    // Pages and pictures name the clip's file (its folders are the user's
+    // own business) and, for an FBX clip, the take they show.
+    played.animation.title = clip->path.substr(clip->path.find_last_of('/') + 1);
+    if (fbx) played.animation.title += ", take \"" + clip->take + "\"";
+  }
   for (const auto& m : played.messages)
     std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")\n";
   bool anyLine = false;
@@ -182,7 +199,9 @@ ClipOutcome renderClip(const RenderRequest& request, const LoadedClip* clip, con
   if (request.up == "z") turnZUp(animation);
   Render::RenderOptions options = shared.options;
   if (request.at) options.stillIndex = static_cast<int>(animation.frames.size() - 1);
-  const std::string error = Render::writePicture(shared.format, animation, options, output);
+  OutputFile file(output);
+  std::string error = Render::writePicture(shared.format, animation, options, file.tempPath());
+  if (error.empty()) file.commit(error);
   if (!error.empty()) return {1, "cannot write '" + output + "': " + error, ""};
   std::string what = countOf(animation.frames.size(), "frame");
   if (options.stillIndex >= 0)
@@ -249,7 +268,9 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
     if (!clips[i].error.empty()) {
       outcome = {1, clips[i].error, ""};
     } else if (!request.noClip) {
-      clip = loadClip(path);
+      LoadOptions load;
+      load.take = request.take;
+      clip = loadClip(path, load);
       outcome.status = announceLoad(clip, options);
       entry.messages = clip.error.empty() ? clip.warnings : std::vector<std::string>{clip.error};
     }
@@ -264,6 +285,7 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
       entry.messages.push_back(outcome.message);
     }
     if (outcome.status == 0) {
+      if (!clip.take.empty()) outcome.summary += ", take \"" + clip.take + "\"";
       std::cout << "wrote " << output << ": " << outcome.summary << "\n";
       entry.picture = name;
       entry.summary = outcome.summary;

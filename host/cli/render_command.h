@@ -31,6 +31,7 @@ struct RenderRequest {
   std::string speed = "host";  // "host": 30 samples per second; "file": the file's own frame time
   std::string up = "y";        // "z": the clip was recorded with Z up
   std::string module;          // the module file; empty: next to this program
+  std::string take;            // FBX clips: the take to show; empty: the module's choice
 };
 
 // Returns the exit status, the worst over the clips: 0, 1 (a clip, the scene,

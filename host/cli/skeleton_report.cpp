@@ -65,9 +65,13 @@ void writeFrameLines(const LoadedClip& clip, double length, std::ostream& out) {
 std::vector<double> everySampleTime(const LoadedClip& clip) {
   // An FBX clip's samples are its keys: every time at which a curve of the
   // skeleton has one in the current take.
+  // A take without keys is posed once, at its start.
   if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root)) {
     bool truncated = false;
-    return fbxKeyTimes(*fbx, static_cast<std::size_t>(-1), truncated);
+    std::vector<double> times = fbxKeyTimes(*fbx, static_cast<std::size_t>(-1), truncated);
+    double start = 0.0, stop = 0.0;
+    if (times.empty()) times.push_back(fbxTakeSpan(*fbx, start, stop) ? start : 0.0);
+    return times;
   }
   std::vector<double> times;
   for (std::size_t k = 0; k < clip.samples; ++k)
@@ -89,6 +93,7 @@ void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& o
   for (const ClipNode& n : nodes) {
     nlohmann::ordered_json entry;
     entry["name"] = n.node->name();
+    if (n.role != Role::Top) entry["joint"] = jointName(n);
     entry["parent"] = n.parent;
     entry["role"] = roleName(n.role);
     if (!n.fileName.empty()) entry["file_name"] = n.fileName;

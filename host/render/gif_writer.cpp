@@ -168,6 +168,10 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
   std::string error;
   GifFile gif = openGif(path, w, h, map.get(), error);
   if (!gif) return error;
+  // The title (the clip, and the take of an FBX clip) travels as the GIF's
+  // comment, which viewers show in their file details.
+  if (!animation.title.empty() && EGifPutComment(gif.get(), animation.title.c_str()) == GIF_ERROR)
+    return gifError(gif->Error);
 
   Projection projection(options.view, animation, w, h, options.follow);
   Canvas canvas(w, h);

@@ -144,6 +144,19 @@ bool FbxRoot::adoptImportedScene() {
   return true;
 }
 
+bool FbxRoot::startSkeletonAt(KFbxNode* pkStart) {
+  if (!pkStart || !m_pkFbxScene) return false;
+  m_pRoot->deleteChildren();
+  m_iSkippedJoints = 0;
+  // A file without skeleton joints stopped before the chosen take was made
+  // current.
+  if (m_takeIndex >= 0 && m_takeIndex < static_cast<int>(m_takeNames.size()))
+    m_pkFbxScene->SelectTake(m_takeNames[m_takeIndex]->Buffer());
+  buildNode(pkStart, m_pRoot);
+  m_eOutcome = Outcome::kSkeleton;
+  return true;
+}
+
 bool FbxRoot::hasSkeleton(KFbxNode* pkNode) {
   std::vector<KFbxNode*> pending;
   if (pkNode) pending.push_back(pkNode);

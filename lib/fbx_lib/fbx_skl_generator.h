@@ -75,6 +75,10 @@ class FbxRoot : public Root {
   KFbxNode* findSkeletonRoot(const char* baseName) const;
   // Builds the FBX subtree from pkFbxNode as joints under parent.
   void buildNode(KFbxNode* pkFbxNode, Node* parent);
+  // The skeleton rebuilt from pkStart instead of where the "Hips" search
+  // started it: the command line's choice for rigs that search misses.
+  // False (nothing changed) without a node or a scene.
+  bool startSkeletonAt(KFbxNode* pkStart);
 
   KFbxSdkManager* manager() const { return m_pkFbxSdkManager.get(); }
   KFbxSceneGraph* scene() const { return m_pkFbxScene; }
