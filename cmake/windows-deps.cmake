@@ -30,12 +30,4 @@ set_target_properties(Boost::headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${BONEPLAY_HOST_HEADERS})
 
-set(BONEPLAY_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian package googletest)")
-if(NOT EXISTS ${BONEPLAY_GTEST_SOURCE}/CMakeLists.txt)
-  message(FATAL_ERROR "${BONEPLAY_GTEST_SOURCE} has no GoogleTest sources: run scripts/install-windows-deps.sh")
-endif()
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${BONEPLAY_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-add_library(GTest::gtest ALIAS gtest)
-add_library(GTest::gtest_main ALIAS gtest_main)
+include(${CMAKE_CURRENT_LIST_DIR}/gtest-from-source.cmake)

@@ -15,15 +15,19 @@ constexpr int kSheetColumns = 4;
 
 // One frame when a still is asked for, else a contact sheet of up to twelve
 // frames spread over the clip, four to a row, each at half the picture size
-// with its time written under it.
+// with its time written under it, under a band with the animation's title
+// when it has one.
 struct Layout {
   std::vector<std::size_t> frames;
   int tileW, tileH, labelH, columns, rows;
   int textSize;
+  int titleH;  // 0: no title band
+  int width() const { return tileW * columns; }
+  int height() const { return titleH + (tileH + labelH) * rows; }
 };
 
 Layout layoutOf(const Animation& animation, const RenderOptions& options) {
-  Layout l{{}, options.width, options.height, 0, 1, 1, 1};
+  Layout l{{}, options.width, options.height, 0, 1, 1, 1, 0};
   if (options.stillIndex >= 0 && static_cast<std::size_t>(options.stillIndex) < animation.frames.size()) {
     l.frames.push_back(static_cast<std::size_t>(options.stillIndex));
     return l;
@@ -36,6 +40,7 @@ Layout layoutOf(const Animation& animation, const RenderOptions& options) {
     l.labelH = textHeight(l.textSize) + 6 * l.textSize;
     l.columns = std::min<int>(kSheetColumns, static_cast<int>(l.frames.size()));
     l.rows = static_cast<int>((l.frames.size() + l.columns - 1) / l.columns);
+    if (!animation.title.empty()) l.titleH = l.labelH;
   }
   return l;
 }
@@ -56,21 +61,30 @@ void pictureSize(Format format, const Animation& animation, const RenderOptions&
   height = options.height;
   if (format != Format::Png) return;
   const Layout l = layoutOf(animation, options);
-  width = l.tileW * l.columns;
-  height = (l.tileH + l.labelH) * l.rows;
+  width = l.width();
+  height = l.height();
 }
 
 std::string writePng(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
   const Layout layout = layoutOf(animation, options);
   const int cellH = layout.tileH + layout.labelH;
-  const int w = layout.tileW * layout.columns, h = cellH * layout.rows;
+  const int w = layout.width(), h = layout.height();
   std::vector<uint8_t> pixels(static_cast<std::size_t>(w) * h * 3);
   // Unused cells stay the background colour.
   uint8_t bg[3];
   const Canvas blank(1, 1);
   pixelColour(blank, options.style, animation.lineColour, 0, 0, bg);
   for (std::size_t i = 0; i < pixels.size(); i += 3) std::memcpy(&pixels[i], bg, 3);
+
+  if (layout.titleH > 0) {
+    // The title reads from the left like a heading; one too long for the
+    // sheet is cut rather than running off its edge.
+    const int size = layout.textSize, margin = 3 * size;
+    Canvas band(w, layout.titleH);
+    drawText(band, margin, margin, fitText(animation.title, size, w - 2 * margin), size);
+    paste(band, options, animation.lineColour, pixels, w, 0, 0);
+  }
 
   Projection projection(options.view, animation, layout.tileW, layout.tileH, options.follow);
   Canvas canvas(layout.tileW, layout.tileH);
@@ -81,7 +95,7 @@ std::string writePng(const Animation& animation, const RenderOptions& options, c
     drawFrame(canvas, projection, frame, options.style);
     if (options.stamp && layout.labelH == 0) drawStamp(canvas, frame.time);
     const int ox = static_cast<int>(t % layout.columns) * layout.tileW,
-              oy = static_cast<int>(t / layout.columns) * cellH;
+              oy = layout.titleH + static_cast<int>(t / layout.columns) * cellH;
     paste(canvas, options, animation.lineColour, pixels, w, ox, oy);
     if (layout.labelH == 0) continue;
     label.clear();

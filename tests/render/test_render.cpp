@@ -1,6 +1,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -300,6 +301,73 @@ TEST(Render, PngStillAndLabelledContactSheet) {
     const int x0 = cell % 4 * 200, y0 = cell / 4 * 113;
     EXPECT_GT(textPixels(c, o.style, x0 + 60, y0 + 100, x0 + 140, y0 + 113), 20);  // its label
     EXPECT_EQ(textPixels(c, o.style, x0, y0, x0 + 200, y0 + 100), 0);              // no stamp on cells
+  }
+}
+
+TEST(Render, PngSheetCarriesTheTitleInABandAboveItsCells) {
+  struct Case {
+    const char* name;
+    std::size_t frames;
+    int still;
+    std::string title;
+    bool band, cut;
+  };
+  const std::string take = "walk.fbx, take \"Take 001\"";
+  std::string longTitle;
+  while (longTitle.size() < 200) longTitle += "walk \xc3\xa9 ";
+  const Case cases[] = {
+      {"sheet", 30, -1, take, true, false},
+      {"long title", 30, -1, longTitle, true, true},
+      {"still", 30, 5, take, false, false},
+      {"clip of one frame", 1, -1, take, false, false},
+  };
+  RenderOptions o;
+  o.width = 400;
+  o.height = 200;
+  o.stamp = true;
+  // Cells of 200x100 with 13-pixel labels; the band is as tall as a label
+  // and its text starts 3 pixels in from the left and top.
+  constexpr int kBand = 13, kMargin = 3;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Animation a = walker(c.frames);
+    o.stillIndex = c.still;
+    const std::string plainPath = tempPath("plain.png"), titledPath = tempPath("titled.png");
+    ASSERT_EQ(writePng(a, o, plainPath), "");
+    a.title = c.title;
+    ASSERT_EQ(writePng(a, o, titledPath), "");
+    const Picture plain = readPng(plainPath), titled = readPng(titledPath);
+    ASSERT_FALSE(plain.rgb.empty());
+    ASSERT_FALSE(titled.rgb.empty());
+    int w = 0, h = 0;
+    pictureSize(Format::Png, a, o, w, h);
+    EXPECT_EQ(w, titled.width);
+    EXPECT_EQ(h, titled.height);
+    if (!c.band) {
+      EXPECT_EQ(slurp(titledPath), slurp(plainPath));
+      continue;
+    }
+    ASSERT_EQ(titled.width, plain.width);
+    ASSERT_EQ(titled.height, plain.height + kBand);
+    // Below the band the sheet is the untitled one, pixel for pixel.
+    EXPECT_TRUE(std::equal(plain.rgb.begin(), plain.rgb.end(),
+                           titled.rgb.begin() + static_cast<std::ptrdiff_t>(kBand) * titled.width * 3));
+    // The text sits in the band's top-left, one dot a pixel, within the margins.
+    const int inBand = textPixels(titled, o.style, 0, 0, titled.width, kBand);
+    const int reach = std::min(textWidth(c.title, 1), titled.width - 2 * kMargin);
+    EXPECT_GT(inBand, 3 * static_cast<int>(c.title.size()) / 2);
+    EXPECT_EQ(textPixels(titled, o.style, kMargin, kMargin, kMargin + reach, kMargin + 7), inBand);
+    if (c.cut) {
+      // It runs to within a glyph of the margin and ends in three dots: in the
+      // last 17 pixels only the bottom two rows of the glyphs are lit.
+      int right = 0;
+      for (int x = 0; x < titled.width; ++x)
+        if (textPixels(titled, o.style, x, 0, x + 1, kBand) > 0) right = x;
+      EXPECT_GE(right, titled.width - kMargin - 6);
+      EXPECT_LT(right, titled.width - kMargin);
+      EXPECT_EQ(textPixels(titled, o.style, right - 16, kMargin + 5, right + 1, kMargin + 7), 12);
+      EXPECT_EQ(textPixels(titled, o.style, right - 16, 0, right + 1, kBand), 12);
+    }
   }
 }
 
