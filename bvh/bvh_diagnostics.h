@@ -34,6 +34,17 @@ class Diagnostics {
     (void)place;
   }
 
+  // Called with the input's bytes as the reader takes them in, in order and
+  // before any line end is folded: a file in the blocks it is read in, bytes
+  // in memory all at once when the load starts. A caller that needs more
+  // than the skeleton from the file (the command line's facts about it)
+  // reads it here instead of a second time; the reader stops taking bytes
+  // at a fault it cannot go on from, so the rest of a file may not come.
+  virtual void bytesRead(const char* bytes, std::size_t size) {
+    (void)bytes;
+    (void)size;
+  }
+
   void output(const std::string& text) { output(text.data(), text.size()); }
   void error(const std::string& text) { error(text.data(), text.size()); }
 };

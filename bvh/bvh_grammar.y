@@ -40,6 +40,11 @@ static const char* bvhMessage(const char* message) {
 
 #define ROOT_BUILT (load->root)
 
+// A row has ended and the parser, not recovering from an error, takes any
+// further rows as they come: the scanner's input may take lines of numbers
+// itself (see Kvat::Bvh::readLine).
+#define ROWS_FOLLOW() (load->rowsFollow = !YYRECOVERING())
+
 // A motion-section report, numbered with the line counter, on the load's output.
 static void motionReport(Kvat::Bvh::BvhLoad* load, const char* format) {
   char text[128];
@@ -137,8 +142,8 @@ header
   ;
 
 rows
-  : values '\n' { ROOT_BUILT->endRow(); Kvat::Bvh::planRows(*load); }
-  | rows values '\n' { ROOT_BUILT->endRow(); }
+  : values '\n' { ROOT_BUILT->endRow(); Kvat::Bvh::planRows(*load); ROWS_FOLLOW(); }
+  | rows values '\n' { ROOT_BUILT->endRow(); ROWS_FOLLOW(); }
   ;
 
 values

@@ -106,5 +106,44 @@ float realNumber(const char* text, std::size_t size) {
   return negative ? -magnitude : magnitude;
 }
 
+// The scanner's number rules, over the whole word: DEC -?{D}+, HEX
+// 0[xX]{H}+ (which wins over a name of the same length), REAL
+// -?({D}+"."{D}*|"."{D}+){EXP}?[fF]?. A word any of them matches whole is
+// that one token, since no rule matches a longer text of it.
+bool rowNumber(const char* text, std::size_t size, float& value) {
+  const char* p = text;
+  const char* end = text + size;
+  if (size > 2 && p[0] == '0' && (p[1] | 0x20) == 'x') {
+    for (const char* h = p + 2; h != end; ++h)
+      if (!isDigit(*h) && ((*h | 0x20) < 'a' || (*h | 0x20) > 'f')) return false;
+    value = static_cast<float>(hexInteger(text + 2, size - 2));
+    return true;
+  }
+  if (p != end && *p == '-') ++p;
+  const char* digits = p;
+  while (p != end && isDigit(*p)) ++p;
+  const bool whole = p != digits;
+  if (p == end) {
+    if (!whole) return false;
+    value = static_cast<float>(decimalInteger(text, size));
+    return true;
+  }
+  if (*p != '.') return false;
+  const char* fraction = ++p;
+  while (p != end && isDigit(*p)) ++p;
+  if (!whole && p == fraction) return false;
+  if (p != end && (*p | 0x20) == 'e') {
+    ++p;
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    const char* exponent = p;
+    while (p != end && isDigit(*p)) ++p;
+    if (p == exponent) return false;
+  }
+  if (p != end && (*p | 0x20) == 'f') ++p;
+  if (p != end) return false;
+  value = realNumber(text, size);
+  return true;
+}
+
 }  // namespace Bvh
 }  // namespace Kvat

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bvh_load.h"
+#include "bvh_numbers.h"
 #include "bvh_root.h"
 #include "kv_file_name.h"
 // Generated at build time from bvh_grammar.y and bvh_scanner.l.
@@ -43,14 +44,62 @@ void reportError(BvhLoad& load, const char* message) {
 
 void reportAbort(BvhLoad& load, const ScannerAbort& abort) { load.diagnostics.error(std::string(abort.what()) + "\n"); }
 
-std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize) {
-  if (bufferSize > load.maxScanBuffer) scannerFatal("fatal error - scanner input buffer overflow");
+namespace {
+
+// A whole line (its line end included) of numbers separated by blanks, one
+// at least: what the parser takes as a row, its numbers then in rowValues.
+// Anything else, from a carriage return or a comma to a word the scanner
+// would split, is left to the scanner.
+bool wholeRow(BvhLoad& load, const char* line, std::size_t size) {
+  if (load.lineBeforeRead != 0 || size == 0 || line[size - 1] != '\n') return false;
+  load.rowValues.clear();
+  const char* end = line + size - 1;
+  for (const char* p = line; p != end;) {
+    if (*p == ' ' || *p == '\t') {
+      ++p;
+      continue;
+    }
+    const char* word = p;
+    while (p != end && *p != ' ' && *p != '\t') ++p;
+    float value = 0.f;
+    if (!rowNumber(word, static_cast<std::size_t>(p - word), value)) return false;
+    load.rowValues.push_back(value);
+  }
+  return !load.rowValues.empty();
+}
+
+std::size_t readOne(BvhLoad& load, char* buffer, std::size_t maxSize) {
   load.readAt = buffer;
   load.lineBeforeRead = load.source.lineSoFar();
   load.previousLine = load.source.lastLineLength();
   const std::size_t n = load.source.readLine(buffer, maxSize);
   if (n == 0 && load.source.failed()) scannerFatal("input in flex scanner failed");
   return n;
+}
+
+}  // namespace
+
+// The scanner reads when it matches the line end of the line it holds (it
+// must see whether the token goes on), before the parser hears of that line
+// end. When the parser took the row before that line, not recovering from
+// an error, and the line held is a row too, the parser has taken all of its
+// samples, and all that is left of it is its row end: that comes first here
+// (the parser's own, later, changes nothing), then every following line that
+// is a row is taken as the parser would take it. The first other line goes
+// to the scanner.
+std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize) {
+  if (bufferSize > load.maxScanBuffer) scannerFatal("fatal error - scanner input buffer overflow");
+  const bool takeRows = load.rowsFollow && load.lastReadIsRow;
+  load.rowsFollow = false;
+  if (takeRows) load.root->endRow();
+  for (;;) {
+    const std::size_t n = readOne(load, buffer, maxSize);
+    load.lastReadIsRow = wholeRow(load, buffer, n);
+    if (!takeRows || !load.lastReadIsRow) return n;
+    for (float value : load.rowValues) load.root->addSample(value);
+    ++load.line;
+    load.root->endRow();
+  }
 }
 
 void planRows(BvhLoad& load) {
@@ -87,6 +136,7 @@ BvhRoot* readBvh(Bvh::ByteSource& source, Bvh::Diagnostics& diagnostics) {
     root.reset(new BvhRoot());
     Bvh::BvhLoad load(source, diagnostics);
     load.root = root.get();
+    source.watch(diagnostics);
     try {
       Bvh::ScannerHandle scanner(load);
       // The result (accepted, given up, stack full) does not matter: whatever

@@ -22,6 +22,11 @@ ByteSource::ByteSource(std::FILE* file, bool foldCrLf) : m_pFile(file), m_bFold(
   std::clearerr(file);
 }
 
+void ByteSource::watch(Diagnostics& watcher) {
+  m_pWatcher = &watcher;
+  if (!m_pFile && m_pNext != m_pEnd) watcher.bytesRead(m_pNext, static_cast<std::size_t>(m_pEnd - m_pNext));
+}
+
 std::size_t ByteSource::remaining() const {
   const std::size_t inBlock = static_cast<std::size_t>(m_pEnd - m_pNext);
   if (!m_pFile) return inBlock;
@@ -34,6 +39,7 @@ bool ByteSource::refill() {
   const std::size_t got = std::fread(m_vBlock.data(), 1, m_vBlock.size(), m_pFile);
   if (got == 0 && std::ferror(m_pFile)) m_bFailed = true;
   m_uFileRead += got;
+  if (m_pWatcher && got) m_pWatcher->bytesRead(m_vBlock.data(), got);
   m_pNext = m_vBlock.data();
   m_pEnd = m_pNext + got;
   return got != 0;

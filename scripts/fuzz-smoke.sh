@@ -15,13 +15,15 @@ fi
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBONEPLAY_FUZZ=ON -DBONEPLAY_BENCH=OFF -DBONEPLAY_WERROR=ON >/dev/null
+# Everything the fuzz configuration holds is built, the seed makers and the
+# tests with it, so that a target that no longer links fails here.
+cmake --build "$build" -j 2
 targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
-# shellcheck disable=SC2086
-cmake --build "$build" -j 2 --target $targets
 status=0
 for t in $targets; do
-  # The seed corpus is named after the target (fuzz_bvh: corpus_bvh) or after
-  # its format alone (fuzz_fbx_container: corpus_fbx).
+  # The seed corpus is named after the target (fuzz_bvh: corpus_bvh,
+  # fuzz_fbx_structure: corpus_fbx_structure) or after its format alone
+  # (fuzz_fbx_container: corpus_fbx).
   corpus=fuzz/corpus_${t#fuzz_}
   [ -d "$corpus" ] || corpus=fuzz/corpus_$(echo "${t#fuzz_}" | cut -d_ -f1)
   work=$(mktemp -d)

@@ -25,6 +25,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libgif-dev
   nlohmann-json3-dev libcli11-dev
+  zlib1g-dev
   binutils
   "$@"
 )

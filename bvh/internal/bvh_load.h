@@ -5,6 +5,7 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bvh_diagnostics.h"
 #include "bvh_source.h"
@@ -37,6 +38,11 @@ struct BvhLoad {
   const char* readAt = nullptr;
   std::size_t lineBeforeRead = 0;
   std::size_t previousLine = 0;
+  // Set by the parser right after a row, for the next read only; whether
+  // the line the latest read gave is a row (see readLine).
+  bool rowsFollow = false;
+  bool lastReadIsRow = false;
+  std::vector<float> rowValues;    // the numbers of a line read as a row
   std::string text;                // the string being collected
   std::deque<std::string> values;  // texts handed to the parser, released with the load
 
@@ -66,6 +72,9 @@ void planRows(BvhLoad& load);
 // The scanner's input: one line of the load's bytes at most, up to maxSize,
 // for a scanner buffer of bufferSize bytes. Returns 0 at the end; a file that
 // cannot be read, or a buffer grown past the load's limit, is a scanner abort.
+// Where rows follow, whole lines of numbers are taken here as the parser
+// would take their tokens (samples, row end, line count) and never reach
+// the scanner: a clip's rows cost no token each.
 std::size_t readLine(BvhLoad& load, char* buffer, std::size_t maxSize, std::size_t bufferSize);
 
 }  // namespace Bvh

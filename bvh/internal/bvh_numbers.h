@@ -20,6 +20,11 @@ int32_t hexInteger(const char* digits, std::size_t size);
 // nearest 32-bit float, as the C library's strtof reads it (overflow gives an
 // infinity, underflow a zero, both with the text's sign).
 float realNumber(const char* text, std::size_t size);
+// A word of a motion row (no blanks in it) that the scanner reads whole as
+// one number token: its value as the parser takes it (an integer token
+// converted to float). False for any other word, which the scanner splits
+// or reads as something else.
+bool rowNumber(const char* text, std::size_t size, float& value);
 
 }  // namespace Bvh
 }  // namespace Kvat

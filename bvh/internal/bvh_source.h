@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "bvh_diagnostics.h"
+
 namespace Kvat {
 namespace Bvh {
 
@@ -27,6 +29,10 @@ class ByteSource {
   // A file opened by the caller. foldCrLf is false where the runtime's
   // text mode has folded line ends itself, so that none is folded twice.
   ByteSource(std::FILE* file, bool foldCrLf);
+
+  // Hands every byte the source takes in to watcher's bytesRead (see
+  // Diagnostics): bytes in memory at once, a file's blocks as they are read.
+  void watch(Diagnostics& watcher);
 
   // Copies up to maxSize bytes, one line at most, into buffer. Returns 0 at
   // the end of the bytes or when the file cannot be read (then failed()).
@@ -48,6 +54,7 @@ class ByteSource {
   const char* m_pNext = nullptr;
   const char* m_pEnd = nullptr;
   std::FILE* m_pFile = nullptr;
+  Diagnostics* m_pWatcher = nullptr;
   std::vector<char> m_vBlock;
   std::size_t m_uFileSize = 0;  // 0 when unknown
   std::size_t m_uFileRead = 0;  // bytes taken from the file into blocks

@@ -112,6 +112,7 @@ KFbx::~KFbx() { ProjectClose(); }
 
 void KFbx::ProjectClose() {
   m_xLists.clear();
+  m_xAsciiBlockEnds.reset();
   m_xEncryptedFile.reset();
   m_xPlainFile.reset();
   m_xSectionStart.clear();
@@ -122,6 +123,11 @@ void KFbx::ProjectClose() {
 }
 
 bool KFbx::IsOpen() const { return m_xPlainFile != nullptr; }
+
+KFbxAsciiBlockEnds& KFbx::AsciiBlockEnds() {
+  if (!m_xAsciiBlockEnds) m_xAsciiBlockEnds = std::make_unique<KFbxAsciiBlockEnds>();
+  return *m_xAsciiBlockEnds;
+}
 
 KFile& KFbx::File() const {
   if (m_xEncryptedFile) return *m_xEncryptedFile;

@@ -8,10 +8,12 @@
 
 #include "fbxsdk/core/kerror.h"
 #include "fbxsdk/core/kstring.h"
+#include "fbxsdk/fileio/kfbx_value_walker.h"
 
 class KFile;
 class KEncryptedFile;
 class KFbxFieldList;
+class KFbxAsciiBlockEnds;
 
 // What the header extension of a file gives when the caller asks for it.
 struct KFbxHeaderInfo {
@@ -138,6 +140,12 @@ class KFbx {
   KString NextString();
   bool NextRaw(std::vector<uint8_t>& xOut);  // false for ASCII or a non-raw value
 
+  // Bulk reads of long value lists: the current occurrence's values not
+  // read yet (none without an occurrence), walked and typed in order with no
+  // call per value; ReadUpTo moves the value cursor to where a walk stands.
+  KFbxValueWalker RemainingValues() const;
+  void ReadUpTo(const KFbxValueWalker& xWalker);
+
   // One-value fields by name: begin, read, end; the default when absent.
   int FieldInt(const char* pszName, int iDefault = 0);
   double FieldDouble(const char* pszName, double dDefault = 0.0);
@@ -159,12 +167,16 @@ class KFbx {
   bool Corrupted(const std::string& xWhy);
   KFile& File() const;
   KFbxFieldList* List() const { return m_xLists.empty() ? nullptr : m_xLists.back().get(); }
+  KFbxValueWalker TakeValue();
+  KFbxAsciiBlockEnds& AsciiBlockEnds();
 
   KErrorState m_xError;
   std::unique_ptr<KFile> m_xPlainFile;
   std::unique_ptr<KEncryptedFile> m_xEncryptedFile;
   // The top level first, then one list per entered block; the last is current.
   std::vector<std::unique_ptr<KFbxFieldList>> m_xLists;
+  // ASCII files: the ends of the blocks skipped so far (made on first use).
+  std::unique_ptr<KFbxAsciiBlockEnds> m_xAsciiBlockEnds;
   KString m_xPath, m_xFolder, m_xProjectName;
   int m_iVersion = 0;
   bool m_bBinary = false;

@@ -14,17 +14,6 @@ constexpr char kHeaderExtension[] = "FBXHeaderExtension";
 constexpr int kEncryptionNone = 0;
 constexpr int kEncryptionOurs = 1;
 
-// Reads file bytes [llStart, llEnd) into a block buffer; none when the
-// bytes cannot be read or the memory cannot be had.
-std::shared_ptr<KFbxBlockBytes> ReadBytes(KFile& xFile, int64_t llStart, int64_t llEnd) {
-  auto xBytes = std::make_shared<KFbxBlockBytes>();
-  xBytes->m_llStart = llStart;
-  xBytes->m_uSize = static_cast<size_t>(llEnd - llStart);
-  xBytes->m_pBytes.reset(new (std::nothrow) uint8_t[xBytes->m_uSize ? xBytes->m_uSize : 1]);
-  if (!xBytes->m_pBytes || !xFile.ReadAt(llStart, xBytes->m_pBytes.get(), xBytes->m_uSize)) return nullptr;
-  return xBytes;
-}
-
 }  // namespace
 
 // The first record after a binary header, when it is the header extension,
@@ -41,11 +30,9 @@ bool KFbx::ReadFirstBinaryRecord() {
       xName.compare(0, xName.size(), reinterpret_cast<const char*>(auHeader) + kFbxRecordHeaderSize, uNameLength) != 0)
     return true;
   if (llEnd <= m_llBodyStart || llEnd > xFile.Size()) return Corrupted("header extension ends outside the file");
-  std::shared_ptr<KFbxBlockBytes> xBytes = ReadBytes(xFile, m_llBodyStart, llEnd);
-  if (!xBytes) return Corrupted("header extension cannot be read");
   auto xList = std::make_unique<KFbxFieldList>(true, m_bBigEndian);
   std::string xWhy;
-  if (!KFbxParseBinaryBlock(xBytes, m_llBodyStart, llEnd, true, *xList, xWhy)) return Corrupted(xWhy);
+  if (!KFbxParseBinaryBlock(xFile, m_llBodyStart, llEnd, true, m_bBigEndian, *xList, xWhy)) return Corrupted(xWhy);
   m_llHeaderEnd = llEnd;
   m_xLists.clear();
   m_xLists.push_back(std::move(xList));
@@ -60,10 +47,8 @@ bool KFbx::ParseTopLevel() {
     // Value offsets are 32-bit, as are the file's own end offsets.
     const int64_t llEnd = xFile.Size() < 0xFFFFFFFFll ? xFile.Size() : 0xFFFFFFFFll;
     if (llEnd < m_llBodyStart) return Corrupted("file ends inside its header");
-    std::shared_ptr<KFbxBlockBytes> xBytes = ReadBytes(xFile, m_llBodyStart, llEnd);
-    if (!xBytes) return Corrupted("the top level cannot be read");
-    if (!KFbxParseBinaryBlock(xBytes, m_llBodyStart, llEnd, false, *xList, xWhy)) return Corrupted(xWhy);
-  } else if (!KFbxParseAsciiBlock(xFile, m_llBodyStart, true, *xList, xWhy)) {
+    if (!KFbxParseBinaryBlock(xFile, m_llBodyStart, llEnd, false, m_bBigEndian, *xList, xWhy)) return Corrupted(xWhy);
+  } else if (!KFbxParseAsciiBlock(xFile, m_llBodyStart, true, AsciiBlockEnds(), *xList, xWhy)) {
     return Corrupted(xWhy);
   }
   m_xLists.clear();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "fbxsdk/fileio/kfbx_field_sink.h"
 #include "fbxsdk/fileio/kfcurve_io.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
@@ -41,7 +42,7 @@ const char* ModelType(const KFbxNode& xNode) {
 }
 
 // One "Property" field; object references and value-less types are left out.
-void AddProperty(KFbxWriteField& xBlock, const KProperty& xProperty, bool bOlderForm) {
+void PutProperty(KFbxFieldSink& xOut, const KProperty& xProperty, bool bOlderForm) {
   const int iType = xProperty.GetType();
   if (iType == eKPROP_OBJECT || iType == eKPROP_REFERENCE || iType == eKPROP_UNKNOWN) return;
   const KFbxDataType* pxDataType = xProperty.GetDataType();
@@ -50,33 +51,53 @@ void AddProperty(KFbxWriteField& xBlock, const KProperty& xProperty, bool bOlder
   if (xProperty.GetFlags() & KProperty::eMARKED) xFlags += "+";
   if (xProperty.GetFlags() & KProperty::eUSER) xFlags += "U";
   const char* pszType = xProperty.IsAnimatable() && pxDataType ? pxDataType->m_pszName : KPropertyTypeName(iType);
-  KFbxWriteField& xField =
-      xBlock.Child("Property", {Value::String(xProperty.GetName()), Value::String(pszType), Value::String(xFlags)});
+  xOut.Begin("Property");
+  xOut.String(xProperty.GetName());
+  xOut.String(pszType);
+  xOut.String(xFlags);
   if (const auto* pxText = dynamic_cast<const KPropertyTemplate<KString>*>(&xProperty)) {
-    xField.Add(Value::String(pxText->Get().Buffer()));
+    xOut.String(pxText->Get().Buffer());
   } else if (const auto* pxTime = dynamic_cast<const KPropertyTemplate<KTime>*>(&xProperty)) {
-    xField.Add(Value::Int64(pxTime->Get().Get()));
+    xOut.Int64(pxTime->Get().Get());
   } else if (iType == eKPROP_INT || iType == eKPROP_ENUM || iType == eKPROP_BOOL || iType == eKPROP_ACTION) {
-    xField.Add(Value::Int(static_cast<int32_t>(xProperty.GetComponent(0))));
+    xOut.Int(static_cast<int32_t>(xProperty.GetComponent(0)));
   } else {
-    for (int i = 0; i < xProperty.GetComponentCount(); ++i) xField.Add(Value::Double(xProperty.GetComponent(i)));
+    for (int i = 0; i < xProperty.GetComponentCount(); ++i) xOut.Double(xProperty.GetComponent(i));
+  }
+  xOut.End();
+}
+
+// A curve node's "Channel" field with its curve and children, depth first
+// through an explicit stack.
+void PutChannel(KFbxFieldSink& xOut, const KFCurveNode& xTop) {
+  struct Open {
+    const KFCurveNode* m_pxNode;
+    int m_iNext;
+  };
+  std::vector<Open> xStack;
+  auto Begin = [&](const KFCurveNode& xNode) {
+    xOut.Begin("Channel");
+    xOut.String(xNode.GetName());
+    xOut.Block();
+    if (const KFCurve* pxCurve = xNode.FCurveGet()) KFCurveEmitStored(xOut, *pxCurve, kKeyVersion, true);
+    xStack.push_back({&xNode, 0});
+  };
+  Begin(xTop);
+  while (!xStack.empty()) {
+    Open& xOpen = xStack.back();
+    if (xOpen.m_iNext < xOpen.m_pxNode->GetCount()) {
+      Begin(*xOpen.m_pxNode->Get(xOpen.m_iNext++));
+      continue;
+    }
+    xOut.Leaf("LayerType", {Value::Int(xOpen.m_pxNode->GetLayerType())});
+    xOut.End();
+    xStack.pop_back();
   }
 }
 
-// A curve node's "Channel" field with its curve and children.
-KFbxWriteField ChannelField(const KFCurveNode& xNode) {
-  KFbxWriteField xField("Channel", {Value::String(xNode.GetName())});
-  xField.Block();
-  if (const KFCurve* pxCurve = xNode.FCurveGet())
-    xField.m_xChildren = KFCurveStoredMembers(*pxCurve, kKeyVersion, true);
-  for (int i = 0; i < xNode.GetCount(); ++i) xField.m_xChildren.push_back(ChannelField(*xNode.Get(i)));
-  xField.Child("LayerType", {Value::Int(xNode.GetLayerType())});
-  return xField;
-}
-
-void AddChannels(KFbxWriteField& xBlock, const KFCurveNode* pxRoot) {
+void PutChannels(KFbxFieldSink& xOut, const KFCurveNode* pxRoot) {
   if (!pxRoot) return;
-  for (int i = 0; i < pxRoot->GetCount(); ++i) xBlock.m_xChildren.push_back(ChannelField(*pxRoot->Get(i)));
+  for (int i = 0; i < pxRoot->GetCount(); ++i) PutChannel(xOut, *pxRoot->Get(i));
 }
 
 std::vector<KFbxNode*> AllNodes(const KFbxSceneGraph& xScene) {
@@ -91,46 +112,46 @@ std::vector<KFbxNode*> AllNodes(const KFbxSceneGraph& xScene) {
   return xNodes;
 }
 
-KFbxWriteField ModelField(KFbxNode& xNode, const KFbxSceneFieldsOptions& xOptions) {
+void PutModel(KFbxFieldSink& xOut, KFbxNode& xNode, const KFbxSceneFieldsOptions& xOptions) {
   const bool bOlder = xOptions.m_iVersion < kNewerFormVersion;
-  KFbxWriteField xModel("Model", {ModelName(xNode)});
-  xModel.Block();
   const char* pszType = ModelType(xNode);
-  if (!bOlder) xModel.Add(Value::String(*pszType ? pszType : "Mesh"));
-  xModel.Child("Version", {Value::Int(xNode.IsOldModel() ? kOldModelVersion : kModelVersion)});
-  if ((bOlder || xOptions.m_bTypeField) && *pszType) xModel.Child("Type", {Value::String(pszType)});
-  KFbxWriteField& xProperties = xModel.Child("Properties60");
-  xProperties.Block();
+  xOut.Begin("Model");
+  xOut.Value(ModelName(xNode));
+  if (!bOlder) xOut.String(*pszType ? pszType : "Mesh");
+  xOut.Leaf("Version", {Value::Int(xNode.IsOldModel() ? kOldModelVersion : kModelVersion)});
+  if ((bOlder || xOptions.m_bTypeField) && *pszType) xOut.Leaf("Type", {Value::String(pszType)});
+  xOut.Begin("Properties60");
+  xOut.Block();
   KFbxNodeProperties& xOwn = xNode.GetProperties();
-  for (int i = 0; i < xOwn.GetCount(); ++i) AddProperty(xProperties, *xOwn.Get(i), bOlder);
+  for (int i = 0; i < xOwn.GetCount(); ++i) PutProperty(xOut, *xOwn.Get(i), bOlder);
   if (const auto* pxSkeleton = dynamic_cast<const KFbxSkeleton*>(xNode.Attribute())) {
-    xProperties.Child("Property", {Value::String("Size"), Value::String("double"), Value::String(""),
-                                   Value::Double(pxSkeleton->m_dSize)});
+    xOut.Leaf("Property",
+              {Value::String("Size"), Value::String("double"), Value::String(""), Value::Double(pxSkeleton->m_dSize)});
     const KgeTVector& xColor = pxSkeleton->m_xColor;
-    xProperties.Child("Property", {Value::String("Color"), Value::String("ColorRGB"), Value::String(""),
-                                   Value::Double(xColor[0]), Value::Double(xColor[1]), Value::Double(xColor[2])});
+    xOut.Leaf("Property", {Value::String("Color"), Value::String("ColorRGB"), Value::String(""),
+                           Value::Double(xColor[0]), Value::Double(xColor[1]), Value::Double(xColor[2])});
   }
+  xOut.End();
   if (bOlder) {
-    AddChannels(xModel, xNode.GetTakeNode(0)->GetKFCurveNode());
+    PutChannels(xOut, xNode.GetTakeNode(0)->GetKFCurveNode());
     if (xNode.ChildCount() > 0) {
-      KFbxWriteField& xChildren = xModel.Child("Children");
-      for (int i = 0; i < xNode.ChildCount(); ++i) xChildren.Add(ModelName(*xNode.Child(i)));
+      xOut.Begin("Children");
+      for (int i = 0; i < xNode.ChildCount(); ++i) xOut.Value(ModelName(*xNode.Child(i)));
+      xOut.End();
     }
   }
-  return xModel;
+  xOut.End();
 }
-
-}  // namespace
-
-namespace {
 
 // The take names to write: the scene's take records in their order (a take
 // that animates no object is still a take of the file), then every other
-// take node name but "Default", in the order the scene collects them.
-std::vector<std::string> TakeNames(const KFbxSceneGraph& xScene) {
+// take node name but "Default", in the order the scene collects them; of
+// those only the ones asked for, when some are.
+std::vector<std::string> TakeNames(const KFbxSceneGraph& xScene, const std::vector<std::string>& xWanted) {
   std::vector<std::string> xOut;
-  const auto Add = [&xOut](const char* pszName) {
-    if (std::strcmp(pszName, kDefaultTakeNodeName) != 0 && std::find(xOut.begin(), xOut.end(), pszName) == xOut.end())
+  const auto Add = [&](const char* pszName) {
+    if (std::strcmp(pszName, kDefaultTakeNodeName) != 0 && std::find(xOut.begin(), xOut.end(), pszName) == xOut.end() &&
+        (xWanted.empty() || std::find(xWanted.begin(), xWanted.end(), pszName) != xWanted.end()))
       xOut.emplace_back(pszName);
   };
   for (int i = 0; i < xScene.GetTakeInfoCount(); ++i) Add(xScene.GetTakeInfo(i)->m_xName.Buffer());
@@ -148,22 +169,26 @@ TakeNode* FindTakeNode(KFbxNode& xNode, const std::string& xTake) {
 
 // What a take holds: its record's texts and spans, then one "Model" field
 // per node that has a take node of its name.
-void AddTakeContent(KFbxWriteField& xTake, const KFbxSceneGraph& xScene, const std::vector<KFbxNode*>& xNodes,
-                    const std::string& xName) {
+void PutTakeContent(KFbxFieldSink& xOut, const KFbxSceneGraph& xScene, const std::vector<KFbxNode*>& xNodes,
+                    const std::string& xName, KFbxSceneKeySource* pxKeys) {
   if (const KFbxTakeRecord* pxRecord = xScene.FindTakeInfo(xName.c_str())) {
-    xTake.Child("Comments", {Value::String(pxRecord->m_xDescription.Buffer())});
+    xOut.Leaf("Comments", {Value::String(pxRecord->m_xDescription.Buffer())});
     const KTimeSpan& xLocal = pxRecord->m_xLocalTimeSpan;
     const KTimeSpan& xReference = pxRecord->m_xReferenceTimeSpan;
-    xTake.Child("LocalTime", {Value::Int64(xLocal.m_xStart.Get()), Value::Int64(xLocal.m_xStop.Get())});
-    xTake.Child("ReferenceTime", {Value::Int64(xReference.m_xStart.Get()), Value::Int64(xReference.m_xStop.Get())});
+    xOut.Leaf("LocalTime", {Value::Int64(xLocal.m_xStart.Get()), Value::Int64(xLocal.m_xStop.Get())});
+    xOut.Leaf("ReferenceTime", {Value::Int64(xReference.m_xStart.Get()), Value::Int64(xReference.m_xStop.Get())});
   }
   for (KFbxNode* pxNode : xNodes) {
     TakeNode* pxTakeNode = FindTakeNode(*pxNode, xName);
     if (!pxTakeNode) continue;
-    KFbxWriteField& xModel = xTake.Child("Model", {ModelName(*pxNode)});
-    xModel.Block();
-    xModel.Child("Version", {Value::Int(100)});
-    AddChannels(xModel, pxTakeNode->GetKFCurveNode());
+    xOut.Begin("Model");
+    xOut.Value(ModelName(*pxNode));
+    xOut.Block();
+    xOut.Leaf("Version", {Value::Int(100)});
+    if (pxKeys) pxKeys->TakeNodeBegin(*pxNode, *pxTakeNode);
+    PutChannels(xOut, pxTakeNode->GetKFCurveNode());
+    if (pxKeys) pxKeys->TakeNodeEnd(*pxNode, *pxTakeNode);
+    xOut.End();
   }
 }
 
@@ -173,64 +198,158 @@ const std::string* TakeFileOf(const KFbxSceneFieldsOptions& xOptions, const std:
   return nullptr;
 }
 
-KFbxWriteField HeaderExtension(int iVersion) {
-  KFbxWriteField xHeader("FBXHeaderExtension");
-  xHeader.Block();
-  xHeader.Child("FBXHeaderVersion", {Value::Int(kHeaderVersion)});
-  xHeader.Child("FBXVersion", {Value::Int(iVersion)});
-  return xHeader;
+void PutHeaderExtension(KFbxFieldSink& xOut, int iVersion) {
+  xOut.Begin("FBXHeaderExtension");
+  xOut.Block();
+  xOut.Leaf("FBXHeaderVersion", {Value::Int(kHeaderVersion)});
+  xOut.Leaf("FBXVersion", {Value::Int(iVersion)});
+  xOut.End();
 }
 
-void AddTakes(KFbxSceneFields& xOut, const KFbxSceneGraph& xScene, const std::vector<KFbxNode*>& xNodes,
-              const KFbxSceneFieldsOptions& xOptions) {
-  const std::vector<std::string> xNames = TakeNames(xScene);
-  if (xNames.empty()) return;
-  KFbxWriteField xTakes("Takes");
-  xTakes.Block();
-  xTakes.Child("Current", {Value::String(xScene.GetCurrentTakeName())});
-  for (const std::string& xName : xNames) {
-    KFbxWriteField& xTake = xTakes.Child("Take", {Value::String(xName)});
-    xTake.Block();
-    if (const std::string* pxFile = TakeFileOf(xOptions, xName)) {
-      xTake.Child("FileName", {Value::String(*pxFile)});
-      KFbxWriteField xContent("Take");
-      AddTakeContent(xContent, xScene, xNodes, xName);
-      KFbxWriteSection xSection{HeaderExtension(xOptions.m_iVersion)};
-      for (KFbxWriteField& xField : xContent.m_xChildren) xSection.push_back(std::move(xField));
-      xOut.m_xTakeFiles.emplace_back(*pxFile, std::move(xSection));
-    } else {
-      AddTakeContent(xTake, xScene, xNodes, xName);
+// Where the content of a take stored in a file of its own goes.
+class TakeFiles {
+ public:
+  virtual ~TakeFiles() = default;
+  // The fields of the take file named xFile; null when it cannot be made.
+  virtual KFbxFieldSink* Open(const std::string& xFile) = 0;
+  virtual void Close() = 0;
+};
+
+// The whole scene into xOut, take files into xTakeFiles; false when a take
+// file could not be made.
+bool PutScene(KFbxFieldSink& xOut, TakeFiles& xTakeFiles, KFbxSceneGraph& xScene,
+              const KFbxSceneFieldsOptions& xOptions, KFbxSceneKeySource* pxKeys) {
+  const std::vector<KFbxNode*> xNodes = AllNodes(xScene);
+  PutHeaderExtension(xOut, xOptions.m_iVersion);
+  if (xOptions.m_iVersion < kNewerFormVersion) {
+    for (KFbxNode* pxNode : xNodes) PutModel(xOut, *pxNode, xOptions);
+  } else {
+    const Value xCount = Value::Int(static_cast<int32_t>(xNodes.size()));
+    xOut.Begin("Definitions");
+    xOut.Leaf("Version", {Value::Int(100)});
+    xOut.Leaf("Count", {xCount});
+    xOut.Begin("ObjectType");
+    xOut.String("Model");
+    xOut.Leaf("Count", {xCount});
+    xOut.End();
+    xOut.End();
+    xOut.Begin("Objects");
+    xOut.Block();
+    for (KFbxNode* pxNode : xNodes) PutModel(xOut, *pxNode, xOptions);
+    xOut.End();
+    xOut.Begin("Connections");
+    xOut.Block();
+    for (KFbxNode* pxNode : xNodes) {
+      const KFbxNode* pxParent = pxNode->GetParent();
+      xOut.Leaf("Connect",
+                {Value::String("OO"), ModelName(*pxNode),
+                 pxParent == xScene.RootNode() ? Value::ObjectName("Model", "Scene") : ModelName(*pxParent)});
     }
+    xOut.End();
   }
-  xOut.m_xMain.push_back(std::move(xTakes));
+  const std::vector<std::string> xNames = TakeNames(xScene, xOptions.m_xTakes);
+  if (!xNames.empty()) {
+    xOut.Begin("Takes");
+    xOut.Leaf("Current", {Value::String(xScene.GetCurrentTakeName())});
+    for (const std::string& xName : xNames) {
+      xOut.Begin("Take");
+      xOut.String(xName);
+      xOut.Block();
+      if (const std::string* pxFile = TakeFileOf(xOptions, xName)) {
+        xOut.Leaf("FileName", {Value::String(*pxFile)});
+        KFbxFieldSink* pxTakeFile = xTakeFiles.Open(*pxFile);
+        if (!pxTakeFile) return false;
+        PutHeaderExtension(*pxTakeFile, xOptions.m_iVersion);
+        PutTakeContent(*pxTakeFile, xScene, xNodes, xName, pxKeys);
+        xTakeFiles.Close();
+      } else {
+        PutTakeContent(xOut, xScene, xNodes, xName, pxKeys);
+      }
+      xOut.End();
+    }
+    xOut.End();
+  }
+  KFbxEmitFields(xOptions.m_xTrailingFields, xOut);
+  return true;
 }
+
+// Take files as sections of the caller's.
+class TakeFileSections : public TakeFiles {
+ public:
+  explicit TakeFileSections(KFbxSceneFields& xOut) : m_xOut(xOut) {}
+  KFbxFieldSink* Open(const std::string& xFile) override {
+    m_xOut.m_xTakeFiles.emplace_back(xFile, KFbxWriteSection());
+    m_pxSink = std::make_unique<KFbxTreeSink>(m_xOut.m_xTakeFiles.back().second);
+    return m_pxSink.get();
+  }
+  void Close() override { m_pxSink.reset(); }
+
+ private:
+  KFbxSceneFields& m_xOut;
+  std::unique_ptr<KFbxTreeSink> m_pxSink;
+};
+
+// Take files written beside the main file as they are made.
+class TakeFileWriters : public TakeFiles {
+ public:
+  TakeFileWriters(const std::string& xFolder, const KFbxWriteOptions& xOptions)
+      : m_xFolder(xFolder), m_xOptions(xOptions) {}
+  KFbxFieldSink* Open(const std::string& xFile) override {
+    const std::string xPath = m_xFolder + xFile;
+    m_xWritten.push_back(xPath);
+    return m_xWriter.Open(xPath.c_str(), m_xOptions, &m_xError) ? &m_xWriter.Fields() : nullptr;
+  }
+  void Close() override {
+    std::string xError;
+    if (!m_xWriter.Close(&xError) && m_xError.empty()) m_xError = xError;
+  }
+  const std::string& Error() const { return m_xError; }
+  // Removes every take file begun.
+  void RemoveAll() {
+    for (const std::string& xPath : m_xWritten) std::remove(xPath.c_str());
+  }
+
+ private:
+  std::string m_xFolder;
+  KFbxWriteOptions m_xOptions;
+  KFbxFileWriter m_xWriter;
+  std::string m_xError;
+  std::vector<std::string> m_xWritten;
+};
 
 }  // namespace
 
-KFbxSceneFields KFbxSceneToFields(KFbxSceneGraph& xScene, const KFbxSceneFieldsOptions& xOptions) {
+KFbxSceneFields KFbxSceneToFields(KFbxSceneGraph& xScene, const KFbxSceneFieldsOptions& xOptions,
+                                  KFbxSceneKeySource* pxKeys) {
   KFbxSceneFields xOut;
-  const std::vector<KFbxNode*> xNodes = AllNodes(xScene);
-  xOut.m_xMain.push_back(HeaderExtension(xOptions.m_iVersion));
-  if (xOptions.m_iVersion < kNewerFormVersion) {
-    for (KFbxNode* pxNode : xNodes) xOut.m_xMain.push_back(ModelField(*pxNode, xOptions));
-  } else {
-    KFbxWriteField& xDefinitions = xOut.m_xMain.emplace_back("Definitions");
-    xDefinitions.Child("Version", {Value::Int(100)});
-    xDefinitions.Child("Count", {Value::Int(static_cast<int32_t>(xNodes.size()))});
-    xDefinitions.Child("ObjectType", {Value::String("Model")})
-        .Child("Count", {Value::Int(static_cast<int32_t>(xNodes.size()))});
-    KFbxWriteField& xObjects = xOut.m_xMain.emplace_back("Objects");
-    xObjects.Block();
-    for (KFbxNode* pxNode : xNodes) xObjects.m_xChildren.push_back(ModelField(*pxNode, xOptions));
-    KFbxWriteField& xConnections = xOut.m_xMain.emplace_back("Connections");
-    xConnections.Block();
-    for (KFbxNode* pxNode : xNodes) {
-      const KFbxNode* pxParent = pxNode->GetParent();
-      xConnections.Child("Connect",
-                         {Value::String("OO"), ModelName(*pxNode),
-                          pxParent == xScene.RootNode() ? Value::ObjectName("Model", "Scene") : ModelName(*pxParent)});
-    }
-  }
-  AddTakes(xOut, xScene, xNodes, xOptions);
+  KFbxTreeSink xMain(xOut.m_xMain);
+  TakeFileSections xTakeFiles(xOut);
+  PutScene(xMain, xTakeFiles, xScene, xOptions, pxKeys);
   return xOut;
+}
+
+bool KFbxWriteSceneFile(const char* pszPath, KFbxSceneGraph& xScene, const KFbxSceneFieldsOptions& xFieldOptions,
+                        const KFbxWriteOptions& xWriteOptions, std::string* pxError, KFbxSceneKeySource* pxKeys) {
+  const std::string xPath = pszPath ? pszPath : "";
+  if (xWriteOptions.m_bEncrypted) {
+    // The cipher works on the whole file: lay it out, then write it.
+    const KFbxSceneFields xFields = KFbxSceneToFields(xScene, xFieldOptions, pxKeys);
+    if (!KFbxWriteFile(pszPath, {xFields.m_xMain}, xWriteOptions, pxError)) return false;
+    const std::string xFolder = xPath.substr(0, xPath.find_last_of("/\\") + 1);
+    for (const auto& xTake : xFields.m_xTakeFiles)
+      if (!KFbxWriteFile((xFolder + xTake.first).c_str(), {xTake.second}, xWriteOptions, pxError)) return false;
+    return true;
+  }
+  KFbxFileWriter xWriter;
+  if (!xWriter.Open(pszPath, xWriteOptions, pxError)) return false;
+  TakeFileWriters xTakeFiles(xPath.substr(0, xPath.find_last_of("/\\") + 1), xWriteOptions);
+  const bool bTakeFiles = PutScene(xWriter.Fields(), xTakeFiles, xScene, xFieldOptions, pxKeys);
+  std::string xError;
+  const bool bClosed = xWriter.Close(&xError);
+  if (xError.empty() && (!bTakeFiles || !xTakeFiles.Error().empty())) xError = xTakeFiles.Error();
+  if (bClosed && xError.empty()) return true;
+  std::remove(pszPath);
+  xTakeFiles.RemoveAll();
+  if (pxError) *pxError = xError;
+  return false;
 }

@@ -1,5 +1,6 @@
 // Field navigation and the typed reads of KFbx over the current field list.
-#include <cctype>
+#include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -12,36 +13,27 @@
 
 namespace {
 
-// The smallest binary exponent (as frexp gives it) of a normal double: an
-// ASCII number below it reads as 0.
-constexpr int kSmallestExponent = -1021;
-
-const uint8_t* Payload(const KFbxFieldList& xList, uint32_t uValue) {
-  return xList.m_xBytes->m_pBytes.get() + xList.m_xValues[uValue];
+// Binary strings that hold a name, zero, 1, class read as class::name:
+// where that zero stands, uLength when the text holds none.
+uint32_t ObjectNameMark(const char* pText, uint32_t uLength) {
+  for (uint32_t i = 0; i + 1 < uLength; ++i)
+    if (pText[i] == '\0' && pText[i + 1] == '\1') return i;
+  return uLength;
 }
 
-const char* Token(const KFbxFieldList& xList, uint32_t uValue) {
-  return xList.m_xText.data() + xList.m_xValues[uValue];
-}
-
-uint32_t TokenLength(const KFbxFieldList& xList, uint32_t uValue) {
-  return xList.m_xValueLengths[uValue] & ~KFbxFieldList::kQuoted;
-}
-
-// Binary string payload: a name, zero, 1, class reads as class::name.
 KString DecodeString(const uint8_t* pPayload, bool bBigEndian) {
   const uint32_t uLength = KFbxLoad32(pPayload, bBigEndian);
   const char* pText = reinterpret_cast<const char*>(pPayload + 4);
-  for (uint32_t i = 0; i + 1 < uLength; ++i)
-    if (pText[i] == '\0' && pText[i + 1] == '\1')
-      return KString(pText + i + 2, uLength - i - 2) + "::" + KString(pText, i);
-  return KString(pText, uLength);
+  const uint32_t uMark = ObjectNameMark(pText, uLength);
+  if (uMark == uLength) return KString(pText, uLength);
+  return KString(pText + uMark + 2, uLength - uMark - 2) + "::" + KString(pText, uMark);
 }
 
-// 'I' for [sign] digits, 'D' for a decimal number with a fraction or an
-// exponent, 'C' for one character, 'S' for anything else.
-char ClassifyToken(const char* pszToken, uint32_t uLength, bool bQuoted) {
-  const auto IsDigit = [](char c) { return c >= '0' && c <= '9'; };
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+char KFbxClassifyToken(const char* pszToken, uint32_t uLength, bool bQuoted) {
   if (uLength == 1) return bQuoted || !IsDigit(pszToken[0]) ? 'C' : 'I';
   if (bQuoted || uLength == 0) return 'S';
   const char* p = pszToken + (pszToken[0] == '-' || pszToken[0] == '+');
@@ -65,22 +57,54 @@ char ClassifyToken(const char* pszToken, uint32_t uLength, bool bQuoted) {
   return p == pEnd ? 'D' : 'S';
 }
 
-// An ASCII token as strtoll reads it. Key lists are long runs of plain
-// decimal integers, so [sign] and up to 18 digits (which cannot overflow) are
-// converted here; anything else goes to strtoll.
-long long DecimalToken(const char* pszToken, uint32_t uLength) {
+// Key lists are long runs of plain decimal integers, so [sign] and up to 18
+// digits (which cannot overflow) are converted here; anything else goes to
+// strtoll.
+int64_t KFbxAsciiInteger(const char* pszToken, uint32_t uLength) {
   const char* p = pszToken + (uLength > 0 && (pszToken[0] == '-' || pszToken[0] == '+'));
   const char* pEnd = pszToken + uLength;
   if (p == pEnd || pEnd - p > 18) return std::strtoll(pszToken, nullptr, 10);
   long long llValue = 0;
   for (; p < pEnd; ++p) {
-    if (*p < '0' || *p > '9') return std::strtoll(pszToken, nullptr, 10);
+    if (!IsDigit(*p)) return std::strtoll(pszToken, nullptr, 10);
     llValue = llValue * 10 + (*p - '0');
   }
   return pszToken[0] == '-' ? -llValue : llValue;
 }
 
-}  // namespace
+// A token that from_chars reads whole (a plain decimal number, after a '+'
+// strtod would skip) has the same correctly rounded value as strtod gives
+// it; every other text (hexadecimal, infinities, prefixes, overflow and
+// underflow) goes to strtod itself.
+double KFbxAsciiReal(const char* pszToken, uint32_t uLength) {
+  const char* p = pszToken;
+  const char* pEnd = pszToken + uLength;
+  if (p != pEnd && *p == '+') ++p;
+  double dValue = 0.0;
+  const bool bPlain = p != pEnd && (IsDigit(*p) || *p == '.' || (*p == '-' && p == pszToken));
+  const std::from_chars_result xResult = bPlain ? std::from_chars(p, pEnd, dValue) : std::from_chars_result{p, {}};
+  if (!bPlain || xResult.ec != std::errc() || xResult.ptr != pEnd) dValue = std::strtod(pszToken, nullptr);
+  // Below the smallest normal double (a binary exponent below -1021, as
+  // frexp counts it) a non-zero result reads as 0.
+  if (dValue != 0.0 && std::fabs(dValue) < DBL_MIN) return 0.0;
+  return dValue;
+}
+
+// The text DecodeString makes, looked at as a C string, without making it.
+char KFbxStringLetter(const uint8_t* pPayload, bool bBigEndian) {
+  const uint32_t uLength = KFbxLoad32(pPayload, bBigEndian);
+  const char* pText = reinterpret_cast<const char*>(pPayload + 4);
+  const uint32_t uSplit = ObjectNameMark(pText, uLength);
+  // Byte k of the text read: class, "::", name after a mark; the bytes otherwise.
+  const auto At = [&](uint32_t k) -> char {
+    if (uSplit == uLength) return pText[k];
+    const uint32_t uClass = uLength - uSplit - 2;
+    if (k < uClass) return pText[uSplit + 2 + k];
+    return k < uClass + 2 ? ':' : pText[k - uClass - 2];
+  };
+  if (uLength == 0 || At(0) == '\0' || (uLength > 1 && At(1) != '\0')) return '\0';
+  return At(0);
+}
 
 bool KFbx::BeginField(const char* pszName) { return List() && List()->Begin(pszName); }
 
@@ -98,9 +122,10 @@ bool KFbx::EnterBlock() {
     return Corrupted("blocks nested deeper than " + std::to_string(KFbxLimits::kMaxBlockDepth));
   auto xChild = std::make_unique<KFbxFieldList>(m_bBinary, m_bBigEndian);
   std::string xWhy;
-  const bool bOk = m_bBinary ? KFbxParseBinaryBlock(pxList->m_xBytes, pxOccurrence->m_llBlock,
-                                                    pxOccurrence->m_llBlockEnd, false, *xChild, xWhy)
-                             : KFbxParseAsciiBlock(File(), pxOccurrence->m_llBlock, false, *xChild, xWhy);
+  const bool bOk = m_bBinary
+                       ? KFbxParseBinaryBlock(File(), pxOccurrence->m_llBlock, pxOccurrence->m_llBlockEnd, false,
+                                              m_bBigEndian, *xChild, xWhy)
+                       : KFbxParseAsciiBlock(File(), pxOccurrence->m_llBlock, false, AsciiBlockEnds(), *xChild, xWhy);
   if (!bOk) return Corrupted(xWhy);
   m_xLists.push_back(std::move(xChild));
   return true;
@@ -127,41 +152,57 @@ int KFbx::GetFieldOccurrenceCount(const char* pszName) const {
 int KFbx::GetValueCount() const { return List() ? List()->ValueCount() : 0; }
 int KFbx::GetRemainingValueCount() const { return List() ? List()->RemainingValues() : 0; }
 
+KFbxValueWalker KFbx::RemainingValues() const {
+  return List() ? List()->Remaining() : KFbxValueWalker(nullptr, 0, 0, m_bBinary, m_bBigEndian);
+}
+
+void KFbx::ReadUpTo(const KFbxValueWalker& xWalker) {
+  if (List()) List()->MoveTo(xWalker);
+}
+
+KFbxValueWalker KFbx::TakeValue() {
+  const KFbxValueWalker xValue = RemainingValues();
+  if (!xValue.AtEnd()) {
+    KFbxValueWalker xNext = xValue;
+    xNext.Next();
+    ReadUpTo(xNext);
+  }
+  return xValue;
+}
+
 char KFbx::GetValueType() const {
-  const uint32_t uValue = List() ? List()->PeekValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return '\0';
-  return m_bBinary ? static_cast<char>(Payload(*List(), uValue)[-1]) : 'S';
+  const KFbxValueWalker xValue = RemainingValues();
+  if (xValue.AtEnd()) return '\0';
+  return m_bBinary ? static_cast<char>(xValue.Code()) : 'S';
 }
 
 char KFbx::GetValueClass() const {
-  const uint32_t uValue = List() ? List()->PeekValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone || m_bBinary) return GetValueType();
-  const bool bQuoted = (List()->m_xValueLengths[uValue] & KFbxFieldList::kQuoted) != 0;
-  return ClassifyToken(Token(*List(), uValue), TokenLength(*List(), uValue), bQuoted);
+  const KFbxValueWalker xValue = RemainingValues();
+  return xValue.AtEnd() ? '\0' : xValue.Class();
 }
 
 // Binary: the first four payload bytes whatever the code (a character's one
 // byte). ASCII: the token as a decimal, clamped to the int range.
 int KFbx::NextInt() {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return 0;
+  const KFbxValueWalker xValue = TakeValue();
+  if (xValue.AtEnd()) return 0;
   if (!m_bBinary) {
-    const long long llValue = DecimalToken(Token(*List(), uValue), TokenLength(*List(), uValue));
+    const long long llValue = KFbxAsciiInteger(xValue.Token(), xValue.TokenLength());
     return static_cast<int>(llValue < INT_MIN ? INT_MIN : llValue > INT_MAX ? INT_MAX : llValue);
   }
-  const uint8_t* p = Payload(*List(), uValue);
-  if (p[-1] == 'C') return p[0];
+  const uint8_t* p = xValue.Payload();
+  if (xValue.Code() == 'C') return p[0];
   return static_cast<int>(KFbxLoad32(p, m_bBigEndian));
 }
 
 // Binary: the eight payload bytes of "L" and "D"; "I" and "C" widened; other
 // codes (with fewer payload bytes) 0. ASCII: the token as a decimal.
 int64_t KFbx::NextInt64() {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return 0;
-  if (!m_bBinary) return DecimalToken(Token(*List(), uValue), TokenLength(*List(), uValue));
-  const uint8_t* p = Payload(*List(), uValue);
-  switch (p[-1]) {
+  const KFbxValueWalker xValue = TakeValue();
+  if (xValue.AtEnd()) return 0;
+  if (!m_bBinary) return KFbxAsciiInteger(xValue.Token(), xValue.TokenLength());
+  const uint8_t* p = xValue.Payload();
+  switch (xValue.Code()) {
     case 'L':
     case 'D':
       return static_cast<int64_t>(KFbxLoad64(p, m_bBigEndian));
@@ -174,58 +215,40 @@ int64_t KFbx::NextInt64() {
   }
 }
 
+// Binary: "D" and "F" as typed reads give them, other codes 0. ASCII: any
+// token as strtod reads it.
 double KFbx::NextDouble() {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return 0.0;
-  if (!m_bBinary) {
-    const double dValue = std::strtod(Token(*List(), uValue), nullptr);
-    int iExponent = 0;
-    if (dValue != 0.0 && std::isfinite(dValue) && (std::frexp(dValue, &iExponent), iExponent < kSmallestExponent))
-      return 0.0;
-    return dValue;
-  }
-  const uint8_t* p = Payload(*List(), uValue);
-  if (p[-1] == 'D') {
-    const uint64_t ullBits = KFbxLoad64(p, m_bBigEndian);
-    double dValue;
-    std::memcpy(&dValue, &ullBits, sizeof dValue);
-    return dValue;
-  }
-  if (p[-1] == 'F') {
-    const uint32_t uBits = KFbxLoad32(p, m_bBigEndian);
-    float fValue;
-    std::memcpy(&fValue, &uBits, sizeof fValue);
-    return fValue;
-  }
-  return 0.0;
+  const KFbxValueWalker xValue = TakeValue();
+  if (xValue.AtEnd()) return 0.0;
+  if (!m_bBinary) return KFbxAsciiReal(xValue.Token(), xValue.TokenLength());
+  return xValue.Code() == 'D' || xValue.Code() == 'F' ? xValue.Typed().m_dReal : 0.0;
 }
 
 char KFbx::NextChar() {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return '\0';
-  if (!m_bBinary) return Token(*List(), uValue)[0];
-  const uint8_t* p = Payload(*List(), uValue);
-  if (p[-1] == 'C') return static_cast<char>(p[0]);
-  if (p[-1] == 'S' && KFbxLoad32(p, m_bBigEndian) > 0) return static_cast<char>(p[4]);
+  const KFbxValueWalker xValue = TakeValue();
+  if (xValue.AtEnd()) return '\0';
+  if (!m_bBinary) return xValue.Token()[0];
+  const uint8_t* p = xValue.Payload();
+  if (xValue.Code() == 'C') return static_cast<char>(p[0]);
+  if (xValue.Code() == 'S' && KFbxLoad32(p, m_bBigEndian) > 0) return static_cast<char>(p[4]);
   return '\0';
 }
 
 KString KFbx::NextString() {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
-  if (uValue == KFbxFieldList::kNone) return KString();
-  if (!m_bBinary) return KString(Token(*List(), uValue), TokenLength(*List(), uValue));
-  const uint8_t* p = Payload(*List(), uValue);
-  if (p[-1] == 'S') return DecodeString(p, m_bBigEndian);
-  if (p[-1] == 'C') return KString(reinterpret_cast<const char*>(p), 1);
+  const KFbxValueWalker xValue = TakeValue();
+  if (xValue.AtEnd()) return KString();
+  if (!m_bBinary) return KString(xValue.Token(), xValue.TokenLength());
+  const uint8_t* p = xValue.Payload();
+  if (xValue.Code() == 'S') return DecodeString(p, m_bBigEndian);
+  if (xValue.Code() == 'C') return KString(reinterpret_cast<const char*>(p), 1);
   return KString();
 }
 
 bool KFbx::NextRaw(std::vector<uint8_t>& xOut) {
-  const uint32_t uValue = List() ? List()->TakeValue() : KFbxFieldList::kNone;
+  const KFbxValueWalker xValue = TakeValue();
   xOut.clear();
-  if (uValue == KFbxFieldList::kNone || !m_bBinary) return false;
-  const uint8_t* p = Payload(*List(), uValue);
-  if (p[-1] != 'R') return false;
+  if (xValue.AtEnd() || !m_bBinary || xValue.Code() != 'R') return false;
+  const uint8_t* p = xValue.Payload();
   xOut.assign(p + 4, p + 4 + KFbxLoad32(p, m_bBigEndian));
   return true;
 }

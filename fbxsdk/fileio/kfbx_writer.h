@@ -12,7 +12,10 @@
 // command line's convert uses it too.
 
 // One value of a field. m_cType is the binary property code: 'C', 'I', 'F',
-// 'D', 'L', 'S', 'R'.
+// 'D', 'L', 'S', 'R'; 7.x files also hold 'Y' (a 16-bit integer) and the
+// arrays 'f' (float), 'd' (double), 'l' (64-bit), 'i' (32-bit) and 'b'
+// (bool), whose elements m_xBytes holds little-endian, m_llInt counting
+// them. The 5.x/6.x encoders refuse those.
 struct KFbxWriteValue {
   char m_cType = 'I';
   int64_t m_llInt = 0;
@@ -29,6 +32,18 @@ struct KFbxWriteValue {
   static KFbxWriteValue Raw(const std::string& xBytes);
   // "Class::Name": binary files store name, 0, 1, class; ASCII files the text.
   static KFbxWriteValue ObjectName(const std::string& xClass, const std::string& xName);
+
+  // 7.x value kinds (kfbx_write_arrays.cpp).
+  static KFbxWriteValue Short(int16_t sValue);
+  static KFbxWriteValue FloatArray(const std::vector<float>& xValues);
+  static KFbxWriteValue DoubleArray(const std::vector<double>& xValues);
+  static KFbxWriteValue Int64Array(const std::vector<int64_t>& xValues);
+  static KFbxWriteValue IntArray(const std::vector<int32_t>& xValues);
+  static KFbxWriteValue BoolArray(const std::vector<bool>& xValues);
+  bool IsArray() const;
+  // Bytes of one element of an array code ('f', 'd', 'l', 'i', 'b'); 0 for
+  // any other code.
+  static size_t ArrayElementSize(char cType);
 };
 
 // A named field with its values and, when m_bBlock is set (or it has

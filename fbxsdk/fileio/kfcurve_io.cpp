@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "fbxsdk/fileio/kfbx_field_sink.h"
 #include "fbxsdk/scene/kfcurve_stored.h"
 
 namespace {
@@ -20,33 +21,50 @@ double NextNumber(KFbx& xFbx) {
   }
 }
 
-// The "Key" values, typed as the stored-key reader checks them: integers
-// (binary "I", "L"; ASCII integer tokens), numbers (binary "F", "D"; ASCII
-// real tokens) and texts (binary "C", "S"; any other ASCII token).
-std::vector<KFCurveStoredValue> ReadKeyValues(KFbx& xFbx) {
-  std::vector<KFCurveStoredValue> xValues;
-  // The count is bounded by the bytes of the field, so reserving it is safe.
-  xValues.reserve(static_cast<size_t>(std::max(0, xFbx.GetRemainingValueCount())));
-  while (xFbx.GetRemainingValueCount() > 0) {
-    switch (xFbx.GetValueClass()) {
-      case 'I':
-      case 'L':
-        xValues.push_back(KFCurveStoredValue::Integer(xFbx.NextInt64()));
-        break;
-      case 'F':
-      case 'D':
-        xValues.push_back(KFCurveStoredValue::Real(xFbx.NextDouble()));
-        break;
-      case 'R':
-        xFbx.NextString(), xValues.push_back(KFCurveStoredValue::Text(""));
-        break;
-      default:
-        xValues.push_back(KFCurveStoredValue::Text(xFbx.NextString()));
-        break;
+// The "Key" values of the current occurrence, typed as the stored-key
+// reader checks them: integers (binary "I", "L"; ASCII integer tokens),
+// numbers (binary "F", "D"; ASCII real tokens) and texts (binary "C", "S",
+// "R"; any other ASCII token), a text of one character being a letter. Each
+// value is decoded once, straight from the container's bytes, into a run
+// that the key reader takes; no copy of the whole list is made.
+class KeyValues : public KFCurveStoredSource {
+ public:
+  explicit KeyValues(KFbx& xFbx) : m_xFbx(xFbx), m_xWalker(xFbx.RemainingValues()) {}
+  ~KeyValues() override { m_xFbx.ReadUpTo(m_xWalker); }
+
+ private:
+  static constexpr size_t kRun = 256;
+
+  bool Refill() override {
+    size_t uCount = 0;
+    for (; uCount < kRun && !m_xWalker.AtEnd(); m_xWalker.Next()) {
+      const KFbxTypedValue xValue = m_xWalker.Typed();
+      KFCurveStoredItem& xItem = m_axItems[uCount++];
+      switch (xValue.m_cClass) {
+        case 'I':
+        case 'L':
+          xItem.m_eKind = KFCurveStoredItem::eINTEGER;
+          xItem.m_llInteger = xValue.m_llInteger;
+          break;
+        case 'F':
+        case 'D':
+          xItem.m_eKind = KFCurveStoredItem::eREAL;
+          xItem.m_dReal = xValue.m_dReal;
+          break;
+        default:
+          xItem.m_eKind = xValue.m_cLetter ? KFCurveStoredItem::eLETTER : KFCurveStoredItem::eOTHER;
+          xItem.m_cLetter = xValue.m_cLetter;
+          break;
+      }
     }
+    Hand(m_axItems, uCount);
+    return uCount > 0;
   }
-  return xValues;
-}
+
+  KFbx& m_xFbx;
+  KFbxValueWalker m_xWalker;
+  KFCurveStoredItem m_axItems[kRun];
+};
 
 void ReadExtrapolation(KFbx& xFbx, const char* pszName, bool bPre, KFCurve& xCurve) {
   if (!xFbx.BeginField(pszName)) return;
@@ -71,25 +89,25 @@ char WeightLetter(uint32_t uMode) {
   return 'n';
 }
 
-void PutWeights(const KFCurveKey& xKey, std::vector<KFbxWriteValue>& xOut) {
+void PutWeights(const KFCurveKey& xKey, KFbxFieldSink& xOut) {
   const uint32_t uMode = xKey.GetTangentWeightMode();
-  xOut.push_back(KFbxWriteValue::Char(WeightLetter(uMode)));
-  if (uMode & KFCURVE_WEIGHTED_RIGHT) xOut.push_back(KFbxWriteValue::Double(xKey.GetRightTangentWeight()));
-  if (uMode & KFCURVE_WEIGHTED_NEXT_LEFT) xOut.push_back(KFbxWriteValue::Double(xKey.GetNextLeftTangentWeight()));
+  xOut.Char(WeightLetter(uMode));
+  if (uMode & KFCURVE_WEIGHTED_RIGHT) xOut.Double(xKey.GetRightTangentWeight());
+  if (uMode & KFCURVE_WEIGHTED_NEXT_LEFT) xOut.Double(xKey.GetNextLeftTangentWeight());
 }
 
-void PutCubic(const KFCurveKey& xKey, std::vector<KFbxWriteValue>& xOut) {
+void PutCubic(const KFCurveKey& xKey, KFbxFieldSink& xOut) {
   const double dRight = xKey.GetDataFloat(0), dNextLeft = xKey.GetDataFloat(1);
   char cLetter = 's';
   switch (xKey.GetTangentMode()) {
     case KFCURVE_TANGEANT_TCB:
-      xOut.push_back(KFbxWriteValue::Char('t'));
-      for (int i = 0; i < 3; ++i) xOut.push_back(KFbxWriteValue::Double(xKey.GetDataFloat(i)));
+      xOut.Char('t');
+      for (int i = 0; i < 3; ++i) xOut.Double(xKey.GetDataFloat(i));
       return;
     case KFCURVE_TANGEANT_AUTO:
       if (dRight == 0.0) {
-        xOut.push_back(KFbxWriteValue::Char('d'));
-        xOut.push_back(KFbxWriteValue::Double(dNextLeft));
+        xOut.Char('d');
+        xOut.Double(dNextLeft);
         PutWeights(xKey, xOut);
         return;
       }
@@ -104,10 +122,17 @@ void PutCubic(const KFCurveKey& xKey, std::vector<KFbxWriteValue>& xOut) {
     default:
       break;
   }
-  xOut.push_back(KFbxWriteValue::Char(cLetter));
-  xOut.push_back(KFbxWriteValue::Double(dRight));
-  xOut.push_back(KFbxWriteValue::Double(dNextLeft));
+  xOut.Char(cLetter);
+  xOut.Double(dRight);
+  xOut.Double(dNextLeft);
   PutWeights(xKey, xOut);
+}
+
+void PutExtrapolation(KFbxFieldSink& xOut, const char* pszName, int iMode, int iCount) {
+  xOut.Begin(pszName);
+  xOut.Leaf("Type", {KFbxWriteValue::Char(ExtrapolationLetter(iMode))});
+  xOut.Leaf("Repetition", {KFbxWriteValue::Int(iCount)});
+  xOut.End();
 }
 
 }  // namespace
@@ -118,7 +143,8 @@ bool KFCurveRetrieveMembers(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
   xFbx.EndField();
   const int iKeyVersion = xFbx.FieldInt("KeyVer", 0);
   if (xFbx.BeginField("Key")) {
-    KFCurveReadStoredKeys(xCurve, iKeyVersion, ReadKeyValues(xFbx));
+    KeyValues xValues(xFbx);
+    KFCurveReadStoredKeys(xCurve, iKeyVersion, xValues);
     xFbx.EndField();
   }
   ReadExtrapolation(xFbx, "Pre-Extrapolation", true, xCurve);
@@ -138,46 +164,43 @@ bool KFCurveRetrieve(KFbx& xFbx, KFCurve& xCurve, bool bReadColor) {
   return bRead;
 }
 
-std::vector<KFbxWriteField> KFCurveStoredMembers(const KFCurve& xCurve, int iKeyVersion, bool bWriteColor) {
-  std::vector<KFbxWriteField> xMembers;
-  xMembers.emplace_back("Default", std::vector<KFbxWriteValue>{KFbxWriteValue::Double(xCurve.GetValue())});
-  xMembers.emplace_back("KeyVer", std::vector<KFbxWriteValue>{KFbxWriteValue::Int(iKeyVersion)});
-  xMembers.emplace_back("KeyCount", std::vector<KFbxWriteValue>{KFbxWriteValue::Int(xCurve.KeyGetCount())});
-  std::vector<KFbxWriteValue> xKeys;
-  xKeys.reserve(static_cast<size_t>(xCurve.KeyGetCount()) * 4);
+void KFCurveEmitStored(KFbxFieldSink& xOut, const KFCurve& xCurve, int iKeyVersion, bool bWriteColor) {
+  xOut.Leaf("Default", {KFbxWriteValue::Double(xCurve.GetValue())});
+  xOut.Leaf("KeyVer", {KFbxWriteValue::Int(iKeyVersion)});
+  xOut.Leaf("KeyCount", {KFbxWriteValue::Int(xCurve.KeyGetCount())});
+  xOut.Begin("Key");
   for (int i = 0; i < xCurve.KeyGetCount(); ++i) {
     const KFCurveKey& xKey = xCurve.KeyGet(i);
-    xKeys.push_back(KFbxWriteValue::Int64(xKey.GetTime().Get()));
-    xKeys.push_back(KFbxWriteValue::Double(xKey.GetValue()));
+    xOut.Int64(xKey.GetTime().Get());
+    xOut.Double(xKey.GetValue());
     switch (xKey.GetInterpolation()) {
       case KFCURVE_INTERPOLATION_CONSTANT:
-        xKeys.push_back(KFbxWriteValue::Char('C'));
-        xKeys.push_back(KFbxWriteValue::Char(xKey.GetConstantMode() == KFCURVE_CONSTANT_NEXT ? 'n' : 's'));
+        xOut.Char('C');
+        xOut.Char(xKey.GetConstantMode() == KFCURVE_CONSTANT_NEXT ? 'n' : 's');
         break;
       case KFCURVE_INTERPOLATION_LINEAR:
-        xKeys.push_back(KFbxWriteValue::Char('L'));
+        xOut.Char('L');
         break;
       default:
-        xKeys.push_back(KFbxWriteValue::Char('U'));
-        PutCubic(xKey, xKeys);
+        xOut.Char('U');
+        PutCubic(xKey, xOut);
         break;
     }
   }
-  xMembers.emplace_back("Key", std::move(xKeys));
-  KFbxWriteField xPre("Pre-Extrapolation");
-  xPre.Child("Type", {KFbxWriteValue::Char(ExtrapolationLetter(xCurve.GetPreExtrapolation()))});
-  xPre.Child("Repetition", {KFbxWriteValue::Int(xCurve.GetPreExtrapolationCount())});
-  xMembers.push_back(std::move(xPre));
-  KFbxWriteField xPost("Post-Extrapolation");
-  xPost.Child("Type", {KFbxWriteValue::Char(ExtrapolationLetter(xCurve.GetPostExtrapolation()))});
-  xPost.Child("Repetition", {KFbxWriteValue::Int(xCurve.GetPostExtrapolationCount())});
-  xMembers.push_back(std::move(xPost));
+  xOut.End();
+  PutExtrapolation(xOut, "Pre-Extrapolation", xCurve.GetPreExtrapolation(), xCurve.GetPreExtrapolationCount());
+  PutExtrapolation(xOut, "Post-Extrapolation", xCurve.GetPostExtrapolation(), xCurve.GetPostExtrapolationCount());
   if (bWriteColor) {
     const float* pfColor = xCurve.GetColor();
-    xMembers.emplace_back(
-        "Color", std::vector<KFbxWriteValue>{KFbxWriteValue::Double(pfColor[0]), KFbxWriteValue::Double(pfColor[1]),
-                                             KFbxWriteValue::Double(pfColor[2])});
+    xOut.Leaf("Color", {KFbxWriteValue::Double(pfColor[0]), KFbxWriteValue::Double(pfColor[1]),
+                        KFbxWriteValue::Double(pfColor[2])});
   }
+}
+
+std::vector<KFbxWriteField> KFCurveStoredMembers(const KFCurve& xCurve, int iKeyVersion, bool bWriteColor) {
+  std::vector<KFbxWriteField> xMembers;
+  KFbxTreeSink xSink(xMembers);
+  KFCurveEmitStored(xSink, xCurve, iKeyVersion, bWriteColor);
   return xMembers;
 }
 

@@ -19,7 +19,11 @@ bool KFCurveRetrieveMembers(KFbx& xFbx, KFCurve& xCurve, bool bReadColor = false
 // stored form there and leaves. False when there is no block or no curve in it.
 bool KFCurveRetrieve(KFbx& xFbx, KFCurve& xCurve, bool bReadColor = false);
 
-// The stored form's fields, for the writer.
+class KFbxFieldSink;
+
+// The stored form's fields, as they are made, into the block open in xOut.
+void KFCurveEmitStored(KFbxFieldSink& xOut, const KFCurve& xCurve, int iKeyVersion = 4005, bool bWriteColor = false);
+// The same as a list of fields.
 std::vector<KFbxWriteField> KFCurveStoredMembers(const KFCurve& xCurve, int iKeyVersion = 4005,
                                                  bool bWriteColor = false);
 

@@ -29,6 +29,10 @@ void KFCurve::ResetCache() {
     m_xFirstKeyTime = Key(0).GetTime();
     m_xLastKeyTime = Key(m_iKeyCount - 1).GetTime();
   }
+  ForgetValues();
+}
+
+void KFCurve::ForgetValues() {
   m_xLastTime = KTime::Infinite();
   m_fLastValue = 0.0f;
   m_xSegment.m_iIndex = -1;
@@ -106,6 +110,20 @@ int KFCurve::KeyAppend(KTime xTime, float fValue) {
   KFCurveKey xKey;
   xKey.Set(xTime, fValue);
   return InsertAt(m_iKeyCount, xKey);
+}
+
+// The key goes into the last block (a new one when that is full) and only
+// the last key's time changes: nothing moves, nothing is searched.
+int KFCurve::KeyAppend(const KFCurveKey& xKey) {
+  const KTime xTime = xKey.GetTime();
+  if (m_iKeyCount > 0 && !(m_xLastKeyTime < xTime)) return -1;
+  const int iSlot = m_iKeyCount % kKeyBlockSize;
+  if (iSlot == 0) m_xBlocks.push_back(std::make_unique<KeyBlock>());
+  (*m_xBlocks.back())[iSlot] = xKey;
+  if (m_iKeyCount == 0) m_xFirstKeyTime = xTime;
+  m_xLastKeyTime = xTime;
+  ForgetValues();
+  return m_iKeyCount++;
 }
 
 int KFCurve::KeyInsert(const KFCurveKey& xKey) {

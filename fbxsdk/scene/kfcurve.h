@@ -65,6 +65,9 @@ class KFCurve {
   int KeyAdd(KTime xTime);
   // Appends a key after the last one; -1 when xTime is not later.
   int KeyAppend(KTime xTime, float fValue);
+  // Appends a copy of a whole key after the last one (readers of stored
+  // curves, whose keys come in time order); -1 when its time is not later.
+  int KeyAppend(const KFCurveKey& xKey);
   // Inserts a copy of a whole key in time order; -1 when its time is taken.
   int KeyInsert(const KFCurveKey& xKey);
   bool KeyRemove(int iIndex);
@@ -112,6 +115,7 @@ class KFCurve {
   const KFCurveKey& Key(int iIndex) const { return (*m_xBlocks[iIndex / kKeyBlockSize])[iIndex % kKeyBlockSize]; }
   bool ValidIndex(int iIndex) const { return iIndex >= 0 && iIndex < m_iKeyCount; }
   void ResetCache();
+  void ForgetValues();  // the caches of values, not the key times
   int InsertAt(int iIndex, const KFCurveKey& xKey);
   int FindInsertPosition(KTime xTime, bool& bTaken) const;
   template <class Change>

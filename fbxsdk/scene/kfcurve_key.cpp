@@ -1,23 +1,42 @@
 #include "fbxsdk/scene/kfcurve_key.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 static_assert(sizeof(float) == 2 * sizeof(int16_t), "the TCB bias lives in the weight storage");
 
-int16_t KFCurveKey::EncodeWeight(float fWeight) {
+namespace {
+
+constexpr int16_t EncodeInRange(float fWeight) {
   const float fClamped = std::min(std::max(fWeight, kMinTangentWeight), kMaxTangentWeight);
   return static_cast<int16_t>(fClamped * 9999.0f);  // truncation toward zero
 }
 
+// Every new key, and every side that is not weighted, holds the default
+// weight: its code is worked out once.
+constexpr int16_t kDefaultWeightCode = EncodeInRange(kDefaultTangentWeight);
+
+}  // namespace
+
+int16_t KFCurveKey::EncodeWeight(float fWeight) {
+  // A weight that is not a number (a damaged file's) has no place in the
+  // range: it weighs as an unweighted key does. Clamping would pass it on,
+  // and converting it to an integer is undefined.
+  if (fWeight == kDefaultTangentWeight || std::isnan(fWeight)) return kDefaultWeightCode;
+  return EncodeInRange(fWeight);
+}
+
 int16_t KFCurveKey::EncodeVelocity(float fVelocity) {
-  // Velocities have no stated range; keep them inside what 16 bits hold.
+  // Velocities have no stated range; keep them inside what 16 bits hold. One
+  // that is not a number is none.
+  if (std::isnan(fVelocity)) return 0;
   const float fScaled = std::min(std::max(fVelocity * 9999.0f, -32768.0f), 32767.0f);
   return static_cast<int16_t>(fScaled);
 }
 
 void KFCurveKey::ResetWeightsAndVelocities() {
-  m_asWeight[0] = m_asWeight[1] = EncodeWeight(kDefaultTangentWeight);
+  m_asWeight[0] = m_asWeight[1] = kDefaultWeightCode;
   m_asVelocity[0] = m_asVelocity[1] = 0;
 }
 

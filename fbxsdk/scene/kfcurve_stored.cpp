@@ -91,45 +91,71 @@ bool LookUp(const LetterCode (&xTable)[N], char cLetter, uint32_t& uCode) {
 // key keeps its length.
 class StoredCursor {
  public:
-  explicit StoredCursor(const std::vector<KFCurveStoredValue>& xValues) : m_xValues(xValues) {}
-  bool AtEnd() const { return m_uPos >= m_xValues.size(); }
+  explicit StoredCursor(KFCurveStoredSource& xSource) : m_xSource(xSource) {}
+  bool AtEnd() { return !m_xSource.Peek(); }
   // True when the next value is a single character (a letter, not a number).
-  bool NextIsLetter() const {
-    return !AtEnd() && m_xValues[m_uPos].m_eType == KFCurveStoredValue::eTEXT &&
-           m_xValues[m_uPos].m_xText.GetLen() == 1;
+  bool NextIsLetter() {
+    const KFCurveStoredItem* pxItem = m_xSource.Peek();
+    return pxItem && pxItem->m_eKind == KFCurveStoredItem::eLETTER;
   }
   bool Bad() const { return m_bBad; }
   void StartKey() { m_bBad = false; }
   void MarkBad() { m_bBad = true; }
 
   int64_t Time() {
-    const KFCurveStoredValue* pxValue = Next();
-    if (pxValue && pxValue->m_eType == KFCurveStoredValue::eINTEGER) return pxValue->m_llInteger;
+    const KFCurveStoredItem* pxItem = m_xSource.Take();
+    if (pxItem && pxItem->m_eKind == KFCurveStoredItem::eINTEGER) return pxItem->m_llInteger;
     m_bBad = true;
     return 0;
   }
   float Number() {
-    const KFCurveStoredValue* pxValue = Next();
-    if (pxValue && pxValue->m_eType == KFCurveStoredValue::eREAL) return static_cast<float>(pxValue->m_dReal);
-    if (pxValue && pxValue->m_eType == KFCurveStoredValue::eINTEGER) return static_cast<float>(pxValue->m_llInteger);
+    const KFCurveStoredItem* pxItem = m_xSource.Take();
+    if (pxItem && pxItem->m_eKind == KFCurveStoredItem::eREAL) return static_cast<float>(pxItem->m_dReal);
+    if (pxItem && pxItem->m_eKind == KFCurveStoredItem::eINTEGER) return static_cast<float>(pxItem->m_llInteger);
     m_bBad = true;
     return 0.0f;
   }
   // A single character, or '\0' (and a bad key) for anything else.
   char Letter() {
-    const KFCurveStoredValue* pxValue = Next();
-    if (pxValue && pxValue->m_eType == KFCurveStoredValue::eTEXT && pxValue->m_xText.GetLen() == 1)
-      return pxValue->m_xText[0];
+    const KFCurveStoredItem* pxItem = m_xSource.Take();
+    if (pxItem && pxItem->m_eKind == KFCurveStoredItem::eLETTER) return pxItem->m_cLetter;
     m_bBad = true;
     return '\0';
   }
 
  private:
-  const KFCurveStoredValue* Next() { return AtEnd() ? nullptr : &m_xValues[m_uPos++]; }
-
-  const std::vector<KFCurveStoredValue>& m_xValues;
-  size_t m_uPos = 0;
+  KFCurveStoredSource& m_xSource;
   bool m_bBad = false;
+};
+
+// Values split beforehand, handed over as they are.
+class SplitValues : public KFCurveStoredSource {
+ public:
+  explicit SplitValues(const std::vector<KFCurveStoredValue>& xValues) {
+    m_xItems.reserve(xValues.size());
+    for (const KFCurveStoredValue& xValue : xValues) {
+      KFCurveStoredItem xItem;
+      xItem.m_llInteger = xValue.m_llInteger;
+      xItem.m_dReal = xValue.m_dReal;
+      if (xValue.m_eType == KFCurveStoredValue::eINTEGER) xItem.m_eKind = KFCurveStoredItem::eINTEGER;
+      if (xValue.m_eType == KFCurveStoredValue::eREAL) xItem.m_eKind = KFCurveStoredItem::eREAL;
+      if (xValue.m_eType == KFCurveStoredValue::eTEXT && xValue.m_xText.GetLen() == 1) {
+        xItem.m_eKind = KFCurveStoredItem::eLETTER;
+        xItem.m_cLetter = xValue.m_xText[0];
+      }
+      m_xItems.push_back(xItem);
+    }
+  }
+
+ private:
+  bool Refill() override {
+    if (m_bHanded || m_xItems.empty()) return false;
+    m_bHanded = true;
+    Hand(m_xItems.data(), m_xItems.size());
+    return true;
+  }
+  std::vector<KFCurveStoredItem> m_xItems;
+  bool m_bHanded = false;
 };
 
 struct ReadKey {
@@ -272,6 +298,38 @@ void RewriteBrokenFlags(std::vector<ReadKey>& xKeys) {
   }
 }
 
+// One key from the cursor; pxPrevious is the last key kept so far.
+void ReadOneKey(StoredCursor& xCursor, int iKeyVersion, ReadKey& xRead, KFCurveKey* pxPrevious) {
+  xCursor.StartKey();
+  const int64_t llTime = xCursor.Time();
+  const float fValue = xCursor.Number();
+  KFCurveKey& xKey = xRead.m_xKey;
+  xKey.SetTime(KTime(llTime));
+  xKey.SetValue(fValue);
+
+  // An unknown interpolation letter ends the key: no letters or numbers
+  // are known to follow it.
+  const char cInterpolation = xCursor.Letter();
+  uint32_t uInterpolation = 0;
+  const bool bKnown = LookUp(kInterpolationLetters, cInterpolation, uInterpolation);
+  const LegacyLetter* pxLegacy =
+      !bKnown && iKeyVersion < kVersionLegacyKeys ? FindLegacyLetter(cInterpolation) : nullptr;
+  if (pxLegacy) {
+    ReadLegacy(xCursor, *pxLegacy, xKey);
+  } else if (!bKnown) {
+    xCursor.MarkBad();
+  } else if (uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
+    uint32_t uMode = KFCURVE_CONSTANT_STANDARD;
+    if (iKeyVersion >= kVersionConstantMode && xCursor.Letter() == 'n') uMode = KFCURVE_CONSTANT_NEXT;
+    xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_CONSTANT, uMode);
+  } else if (uInterpolation == KFCURVE_INTERPOLATION_LINEAR) {
+    xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_LINEAR);
+  } else {
+    ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
+  }
+  xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN || (pxPrevious && llTime <= pxPrevious->GetTime().Get());
+}
+
 }  // namespace
 
 KFCurveStoredValue KFCurveStoredValue::Integer(int64_t llValue) {
@@ -295,67 +353,52 @@ KFCurveStoredValue KFCurveStoredValue::Text(const char* pszText) {
   return xValue;
 }
 
-KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
-                                          const std::vector<KFCurveStoredValue>& xValues) {
+// Kept keys go onto the curve as they are read, one key late: the key after
+// a kept key may still change it (an "a" or "d" key unweights the next-left
+// side of the key before it). The legacy passes look at the kept keys as a
+// whole, so those versions gather them first.
+KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion, KFCurveStoredSource& xSource) {
   KFCurveStoredResult xResult;
-  std::vector<ReadKey> xKeys;
-  // A key takes at least a time, a value and a letter.
-  xKeys.reserve(xValues.size() / 3 + 1);
-  StoredCursor xCursor(xValues);
+  static_assert(kVersionTangentFlags <= kVersionLegacyKeys, "every legacy pass runs on gathered keys");
+  const bool bLegacy = iKeyVersion < kVersionLegacyKeys;
+  std::vector<ReadKey> xLegacyKept;
+  xCurve.KeyClear();
+  StoredCursor xCursor(xSource);
   // The key before the one being read is the last key kept: a bad key is
   // never anybody's neighbour on the curve.
-  int iLastKept = -1;
+  ReadKey xPrevious;
+  bool bHasPrevious = false;
+  const auto Keep = [&](const ReadKey& xRead) {
+    if (bLegacy)
+      xLegacyKept.push_back(xRead);
+    else if (xCurve.KeyAppend(xRead.m_xKey) >= 0)
+      ++xResult.m_iKeysKept;
+  };
   while (!xCursor.AtEnd()) {
-    xCursor.StartKey();
     ReadKey xRead;
-    const int64_t llTime = xCursor.Time();
-    const float fValue = xCursor.Number();
-    KFCurveKey& xKey = xRead.m_xKey;
-    xKey.SetTime(KTime(llTime));
-    xKey.SetValue(fValue);
-    KFCurveKey* pxPrevious = iLastKept >= 0 ? &xKeys[iLastKept].m_xKey : nullptr;
-
-    // An unknown interpolation letter ends the key: no letters or numbers
-    // are known to follow it.
-    const char cInterpolation = xCursor.Letter();
-    uint32_t uInterpolation = 0;
-    const bool bKnown = LookUp(kInterpolationLetters, cInterpolation, uInterpolation);
-    const LegacyLetter* pxLegacy =
-        !bKnown && iKeyVersion < kVersionLegacyKeys ? FindLegacyLetter(cInterpolation) : nullptr;
-    if (pxLegacy) {
-      ReadLegacy(xCursor, *pxLegacy, xKey);
-    } else if (!bKnown) {
-      xCursor.MarkBad();
-    } else if (uInterpolation == KFCURVE_INTERPOLATION_CONSTANT) {
-      uint32_t uMode = KFCURVE_CONSTANT_STANDARD;
-      if (iKeyVersion >= kVersionConstantMode && xCursor.Letter() == 'n') uMode = KFCURVE_CONSTANT_NEXT;
-      xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_CONSTANT, uMode);
-    } else if (uInterpolation == KFCURVE_INTERPOLATION_LINEAR) {
-      xKey.Set(xKey.GetTime(), fValue, KFCURVE_INTERPOLATION_LINEAR);
-    } else {
-      ReadCubic(xCursor, iKeyVersion, xRead, pxPrevious);
-    }
+    ReadOneKey(xCursor, iKeyVersion, xRead, bHasPrevious ? &xPrevious.m_xKey : nullptr);
     ++xResult.m_iKeysRead;
-    xRead.m_bBad = xCursor.Bad() || llTime == INT64_MIN || (pxPrevious && llTime <= pxPrevious->GetTime().Get());
-    if (!xRead.m_bBad) {
-      // Only a key that stays changes its neighbour.
-      if (xRead.m_bUnweightsPrevious) UnweightNextLeft(pxPrevious);
-      iLastKept = static_cast<int>(xKeys.size());
-    }
-    xKeys.push_back(xRead);
+    if (xRead.m_bBad) continue;
+    // Only a key that stays changes its neighbour.
+    if (xRead.m_bUnweightsPrevious) UnweightNextLeft(bHasPrevious ? &xPrevious.m_xKey : nullptr);
+    if (bHasPrevious) Keep(xPrevious);
+    xPrevious = xRead;
+    bHasPrevious = true;
   }
+  if (bHasPrevious) Keep(xPrevious);
+  if (!bLegacy) return xResult;
 
-  std::vector<ReadKey> xKept;
-  xKept.reserve(xKeys.size());
-  for (const ReadKey& xRead : xKeys)
-    if (!xRead.m_bBad) xKept.push_back(xRead);
-  if (iKeyVersion < kVersionLegacyKeys) ContinueLinesIntoAutoKeys(xKept);
-  if (iKeyVersion < kVersionTangentFlags) RewriteBrokenFlags(xKept);
-
-  xCurve.KeyClear();
-  for (const ReadKey& xRead : xKept)
-    if (xCurve.KeyInsert(xRead.m_xKey) >= 0) ++xResult.m_iKeysKept;
+  if (iKeyVersion < kVersionLegacyKeys) ContinueLinesIntoAutoKeys(xLegacyKept);
+  if (iKeyVersion < kVersionTangentFlags) RewriteBrokenFlags(xLegacyKept);
+  for (const ReadKey& xRead : xLegacyKept)
+    if (xCurve.KeyAppend(xRead.m_xKey) >= 0) ++xResult.m_iKeysKept;
   return xResult;
+}
+
+KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
+                                          const std::vector<KFCurveStoredValue>& xValues) {
+  SplitValues xSource(xValues);
+  return KFCurveReadStoredKeys(xCurve, iKeyVersion, xSource);
 }
 
 int KFCurveExtrapolationFromLetter(const char* pszLetter) {

@@ -21,6 +21,42 @@ struct KFCurveStoredValue {
   static KFCurveStoredValue Text(const char* pszText);
 };
 
+// One value of a stored "Key" list as the key reader takes it.
+struct KFCurveStoredItem {
+  enum EKind : uint8_t { eINTEGER, eREAL, eLETTER, eOTHER };
+  EKind m_eKind = eOTHER;
+  char m_cLetter = '\0';  // eLETTER: a text of this one character
+  int64_t m_llInteger = 0;
+  double m_dReal = 0.0;
+};
+
+// The values of a stored "Key" list in order, handed over a run at a time:
+// a reader of a file decodes each value once, straight from what it holds,
+// and the key reader takes them without a call per value.
+class KFCurveStoredSource {
+ public:
+  virtual ~KFCurveStoredSource() = default;
+  // The next value, null at the end; Take also moves past it.
+  const KFCurveStoredItem* Peek() { return m_pNext != m_pEnd || Refill() ? m_pNext : nullptr; }
+  const KFCurveStoredItem* Take() {
+    const KFCurveStoredItem* pxItem = Peek();
+    if (pxItem) ++m_pNext;
+    return pxItem;
+  }
+
+ protected:
+  // Hands over the next run of values with Hand; false when none is left.
+  virtual bool Refill() = 0;
+  void Hand(const KFCurveStoredItem* pxFirst, size_t uCount) {
+    m_pNext = pxFirst;
+    m_pEnd = pxFirst + uCount;
+  }
+
+ private:
+  const KFCurveStoredItem* m_pNext = nullptr;
+  const KFCurveStoredItem* m_pEnd = nullptr;
+};
+
 struct KFCurveStoredResult {
   int m_iKeysRead = 0;  // keys found in the list, bad ones included
   int m_iKeysKept = 0;  // keys now on the curve
@@ -46,6 +82,9 @@ struct KFCurveStoredResult {
 // "d"), the right parameter -100 so that it leaves along the line. Versions
 // below 4000 then mark user and auto keys broken when their arriving and
 // leaving tangents disagree.
+KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion, KFCurveStoredSource& xSource);
+// The same over values split beforehand (a text is a letter when it is one
+// character long).
 KFCurveStoredResult KFCurveReadStoredKeys(KFCurve& xCurve, int iKeyVersion,
                                           const std::vector<KFCurveStoredValue>& xValues);
 

@@ -1,5 +1,8 @@
 #include "bvh_facts.h"
 
+#include <sys/types.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -43,10 +46,42 @@ std::optional<double> headerValue(const std::string& line) {
   return v;
 }
 
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The first line feed or carriage return in [p, end), or end.
+const char* lineStop(const char* p, const char* end) {
+  const void* lineFeed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+  const char* stop = lineFeed ? static_cast<const char*>(lineFeed) : end;
+  const void* carriageReturn = std::memchr(p, '\r', static_cast<std::size_t>(stop - p));
+  return carriageReturn ? static_cast<const char*>(carriageReturn) : stop;
+}
+
+}  // namespace
+
 // Walks the bytes once: words in the hierarchy (outside comments), whole
 // lines after MOTION.
-class FactsReader {
+class BvhFactsBuilder::Reader {
  public:
+  // The rows are most of a file: inside a motion line, the bytes before its
+  // end only count and give the line's kept start, so they are taken as a
+  // run; line ends, carriage returns and the hierarchy go byte by byte.
+  void feed(const char* bytes, std::size_t size) {
+    m_xFacts.bytes += size;
+    const char* p = bytes;
+    const char* end = bytes + size;
+    while (p != end) {
+      if (m_bMotion && !m_bPendingCR) {
+        const char* stop = lineStop(p, end);
+        motionRun(p, static_cast<std::size_t>(stop - p));
+        p = stop;
+        if (p == end) break;
+      }
+      feed(*p++);
+    }
+  }
+
   void feed(char c) {
     if (m_bPendingCR) {
       m_bPendingCR = false;
@@ -82,7 +117,7 @@ class FactsReader {
     return std::move(m_xFacts);
   }
 
-  void count(std::size_t n) { m_xFacts.bytes += n; }
+  std::size_t bytes() const { return m_xFacts.bytes; }
 
  private:
   void hierarchyByte(char c) {
@@ -150,6 +185,11 @@ class FactsReader {
     if (m_sLine.size() < kKeptText) m_sLine += c;
   }
 
+  void motionRun(const char* text, std::size_t size) {
+    m_iColumn += static_cast<int>(size);
+    m_sLine.append(text, std::min(size, kKeptText - std::min(kKeptText, m_sLine.size())));
+  }
+
   void motionLine() {
     const std::size_t first = m_sLine.find_first_not_of(" \t\r");
     const std::string line = first == std::string::npos ? std::string() : m_sLine.substr(first);
@@ -195,34 +235,33 @@ class FactsReader {
   std::string m_sLine;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+BvhFactsBuilder::BvhFactsBuilder() : m_pReader(new Reader()) {}
+BvhFactsBuilder::~BvhFactsBuilder() = default;
 
-}  // namespace
+void BvhFactsBuilder::add(const char* bytes, std::size_t size) { m_pReader->feed(bytes, size); }
+
+std::optional<BvhFacts> BvhFactsBuilder::finish(std::FILE* rest) {
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, rest)) > 0) m_pReader->feed(buffer, n);
+  if (std::ferror(rest)) return std::nullopt;
+  return m_pReader->finish();
+}
+
+std::optional<BvhFacts> BvhFactsBuilder::finish(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file || fseeko(file.get(), static_cast<off_t>(m_pReader->bytes()), SEEK_SET) != 0) return std::nullopt;
+  return finish(file.get());
+}
 
 std::optional<double> BvhFacts::fileRate() const {
   if (!frameTime || !(*frameTime > 0) || !(*frameTime < 1e6)) return std::nullopt;
   return 1.0 / *frameTime;
 }
 
-std::optional<BvhFacts> readBvhFacts(std::FILE* file) {
-  FactsReader reader;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    reader.count(n);
-    for (std::size_t i = 0; i < n; ++i) reader.feed(buffer[i]);
-  }
-  if (std::ferror(file)) return std::nullopt;
-  return reader.finish();
-}
+std::optional<BvhFacts> readBvhFacts(std::FILE* file) { return BvhFactsBuilder().finish(file); }
 
-std::optional<BvhFacts> readBvhFacts(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  return readBvhFacts(file.get());
-}
+std::optional<BvhFacts> readBvhFacts(const std::string& path) { return BvhFactsBuilder().finish(path); }
 
 std::size_t firstOutsideDialect(const std::string& name) {
   for (std::size_t i = 0; i < name.size(); ++i) {

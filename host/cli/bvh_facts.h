@@ -11,6 +11,7 @@
 // alone ends nothing.
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,31 @@ struct BvhFacts {
   std::optional<double> fileRate() const;
 };
 
-// Reads the file a line at a time (memory bounded by the number of rows).
-// Returns nothing when it cannot be read.
+// The facts of a file whose bytes come in order, in blocks of any size:
+// the reader's own blocks as it reads them (Kvat::Bvh::Diagnostics::bytesRead),
+// so that a load reads the file once. finish reads from the file only what
+// the blocks did not hold (the reader stops at a fault it cannot go on from)
+// and returns nothing when that cannot be read. Memory is bounded by the
+// number of rows, as is the facts' own size.
+class BvhFactsBuilder {
+ public:
+  BvhFactsBuilder();
+  ~BvhFactsBuilder();
+  BvhFactsBuilder(const BvhFactsBuilder&) = delete;
+  BvhFactsBuilder& operator=(const BvhFactsBuilder&) = delete;
+
+  void add(const char* bytes, std::size_t size);
+  // Once, at the end: the rest from the file at path, or from a stream
+  // standing where the blocks ended.
+  std::optional<BvhFacts> finish(const std::string& path);
+  std::optional<BvhFacts> finish(std::FILE* rest);
+
+ private:
+  class Reader;
+  std::unique_ptr<Reader> m_pReader;
+};
+
+// Reads the whole file. Returns nothing when it cannot be read.
 std::optional<BvhFacts> readBvhFacts(std::FILE* file);
 std::optional<BvhFacts> readBvhFacts(const std::string& path);
 

@@ -14,11 +14,18 @@
 #include "fbx_choice.h"
 #include "fbx_report.h"
 #include "fbx_skl_generator.h"
+#include "fbxsdk/fileio7/kfbx7_reader.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
 #include "motion_file.h"
 
 namespace Boneplay {
 namespace Cli {
+
+std::string fbx7VersionText(int version) {
+  char text[48];
+  std::snprintf(text, sizeof text, "an FBX %d.%d.%d", version / 1000, version % 1000 / 100, version % 100);
+  return text;
+}
 
 namespace {
 
@@ -37,25 +44,29 @@ bool anyJointFromFile(Kvat::Secne::Root& root) {
   return !bvh->channels().empty() || o.x != fresh.x || o.y != fresh.y || o.z != fresh.z;
 }
 
-// Keeps what the reader says, and where each parser error happened.
+// Keeps what the reader says, and where each parser error happened; the
+// file's bytes, as the reader reads them, make the facts about the file.
 class ReaderSink : public Kvat::Bvh::Diagnostics {
  public:
-  explicit ReaderSink(ReaderOutput& output) : m_rOutput(output) {}
+  ReaderSink(ReaderOutput& output, BvhFactsBuilder& facts) : m_rOutput(output), m_rFacts(facts) {}
   void output(const char* text, std::size_t size) override { m_rOutput.out.append(text, size); }
   void error(const char* text, std::size_t size) override { m_rOutput.err.append(text, size); }
   void errorAt(const char* message, const Kvat::Bvh::ErrorPlace& place) override {
     m_rOutput.located.push_back({message, place.line, place.column, std::string(place.text, place.size)});
   }
+  void bytesRead(const char* bytes, std::size_t size) override { m_rFacts.add(bytes, size); }
 
  private:
   ReaderOutput& m_rOutput;
+  BvhFactsBuilder& m_rFacts;
 };
 
 void loadBvh(LoadedClip& clip) {
   clip.kind = "bvh";
-  clip.facts = readBvhFacts(clip.path);
-  ReaderSink sink(clip.diagnostics);
+  BvhFactsBuilder facts;
+  ReaderSink sink(clip.diagnostics, facts);
   clip.root.reset(Kvat::Secne::createBvhRoot(clip.path.c_str(), sink));
+  clip.facts = facts.finish(clip.path);
   if (!clip.root || !clip.facts) {
     clip.error = "cannot read '" + clip.path + "': the file gives no skeleton";
     return;
@@ -85,9 +96,31 @@ bool applyFbxChoices(LoadedClip& clip, Kvat::Secne::FbxRoot& fbx, const LoadOpti
   return true;
 }
 
+// A 7.x file, which the module's importer refuses, read by our 7.x reader
+// into the scene of a root that imported nothing; the root then chooses its
+// take and builds its skeleton as after an import. False with clip.error.
+bool readFbx7(LoadedClip& clip, std::unique_ptr<Kvat::Secne::FbxRoot>& fbx) {
+  fbx.reset(Kvat::Secne::createFbxRoot(""));
+  KFbx7FileInfo info;
+  std::string why;
+  if (fbx && fbx->scene() && !KFbx7ReadFile(clip.path.c_str(), *fbx->manager(), *fbx->scene(), &info, &why)) {
+    clip.error = "cannot read '" + clip.path + "': " + fbx7VersionText(info.m_iVersion) + " file: " + why +
+                 " (the module does not read 7.x files at all; boneplay reads them itself)";
+    return false;
+  }
+  if (fbx) fbx->adoptImportedScene();
+  clip.fbx7 = info;
+  return true;
+}
+
 void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   clip.kind = "fbx";
-  std::unique_ptr<Kvat::Secne::FbxRoot> fbx(Kvat::Secne::createFbxRoot(clip.path.c_str()));
+  std::unique_ptr<Kvat::Secne::FbxRoot> fbx;
+  if (KFbx7FileVersion(clip.path.c_str())) {
+    if (!readFbx7(clip, fbx)) return;
+  } else {
+    fbx.reset(Kvat::Secne::createFbxRoot(clip.path.c_str()));
+  }
   if (!fbx) {
     clip.error = "cannot read '" + clip.path + "': the FBX library could not start";
     return;

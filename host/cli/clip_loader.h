@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bvh_facts.h"
+#include "fbxsdk/fileio7/kfbx7_reader.h"
 #include "kv_node.h"
 #include "reader_output.h"
 
@@ -33,11 +34,16 @@ struct LoadedClip {
   ReaderOutput diagnostics;           // what the reader said while loading
   std::optional<BvhFacts> facts;      // what a BVH file declares about itself
   std::size_t samples = 0;            // the most samples of any channel
+  // An FBX 7.x file, read by our own 7.x reader (the module refuses it):
+  // its version, encoding and animation stacks.
+  std::optional<KFbx7FileInfo> fbx7;
 };
 
 // Never throws; a clip that gives no joint or no sample has an error, and
 // so has a take or a start node the clip does not have.
 LoadedClip loadClip(const std::string& path, const LoadOptions& options = LoadOptions());
+// "an FBX 7.5.0" for the version number 7500.
+std::string fbx7VersionText(int version);
 // The bundled sample clip used when none is given.
 std::string bundledSample();
 

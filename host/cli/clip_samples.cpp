@@ -13,25 +13,6 @@ constexpr double kRadiansToDegrees = 57.29577951308232;
 // their sum is defined: Z is taken as 0.
 constexpr double kGimbalCosine = 1e-12;
 
-double rowLength(const Kvat::Matrix4& m, int r) {
-  return std::sqrt(m(r, 0) * m(r, 0) + m(r, 1) * m(r, 1) + m(r, 2) * m(r, 2));
-}
-
-// Angles (degrees) of the rotation matrix whose rows are e[0..2], for the
-// row-vector product Rx * Ry * Rz.
-void eulerXyz(const double e[3][3], double r[3]) {
-  const double cy = std::hypot(e[0][0], e[0][1]);
-  r[1] = std::atan2(-e[0][2], cy);
-  if (cy > kGimbalCosine) {
-    r[0] = std::atan2(e[1][2], e[2][2]);
-    r[2] = std::atan2(e[0][1], e[0][0]);
-  } else {
-    r[0] = std::atan2(-e[2][1], e[1][1]);
-    r[2] = 0.0;
-  }
-  for (int i = 0; i < 3; ++i) r[i] *= kRadiansToDegrees;
-}
-
 // The angle plus the whole turns that bring it nearest to the reference.
 double nearestTurn(double angle, double reference) { return angle + 360.0 * std::round((reference - angle) / 360.0); }
 
@@ -48,12 +29,16 @@ void keepContinuous(double r[3], const double previous[3]) {
   for (int i = 0; i < 3; ++i) r[i] = db < da ? b[i] : a[i];
 }
 
+// Identity root matrix and scale, as `pose` poses a clip.
+void poseAt(Kvat::Secne::Root& root, double time) {
+  root.rootMatrix().setIdentity();
+  root.evaluate(time);
+}
+
 }  // namespace
 
-ClipSamples sampleClip(Kvat::Secne::Root& root, const std::vector<double>& times) {
-  ClipSamples out;
-  out.times = times;
-  std::vector<Kvat::Secne::Node*> nodes;
+ClipJoints clipJoints(const Kvat::Secne::Root& root) {
+  ClipJoints out;
   struct Pending {
     Kvat::Secne::Node* node;
     int parent;
@@ -64,80 +49,77 @@ ClipSamples sampleClip(Kvat::Secne::Root& root, const std::vector<double>& times
   while (!pending.empty()) {
     const Pending item = pending.back();
     pending.pop_back();
-    const int index = static_cast<int>(nodes.size());
-    nodes.push_back(item.node);
-    out.names.push_back(item.node->name());
+    const int index = static_cast<int>(out.nodes.size());
+    out.nodes.push_back(item.node);
     out.parents.push_back(item.parent);
     for (auto it = item.node->children().rbegin(); it != item.node->children().rend(); ++it)
       pending.push_back({*it, index});
   }
-  root.rootMatrix().setIdentity();
-  root.setScale(Kvat::Vector3(1, 1, 1));
-  out.worlds.reserve(times.size() * nodes.size());
+  return out;
+}
+
+Deviation worstDeviation(Kvat::Secne::Root& a, Kvat::Secne::Root& b, const std::vector<double>& times) {
+  const ClipJoints ja = clipJoints(a), jb = clipJoints(b);
+  Deviation out;
+  if (ja.parents != jb.parents) {
+    out.worst = -1.0;
+    return out;
+  }
+  a.setScale(Kvat::Vector3(1, 1, 1));
+  b.setScale(Kvat::Vector3(1, 1, 1));
+  // The worst of the 3x3 parts and of the translations apart: the size,
+  // which the translations are measured by, is known only at the end.
+  Deviation linear, moved;
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (double t : times) {
-    root.evaluate(t);
-    for (Kvat::Secne::Node* node : nodes) out.worlds.push_back(node->attrib()->world());
-  }
-  return out;
-}
-
-LocalTrs decomposeLocal(const Kvat::Matrix4& local, const double* previousR) {
-  LocalTrs out;
-  double e[3][3];
-  for (int r = 0; r < 3; ++r) {
-    out.t[r] = local(3, r);
-    out.s[r] = rowLength(local, r);
-    for (int c = 0; c < 3; ++c) e[r][c] = out.s[r] > 0.0 ? local(r, c) / out.s[r] : (r == c ? 1.0 : 0.0);
-  }
-  // A mirrored frame keeps a proper rotation and a negative X scale.
-  if (local.determinant() < 0.0) {
-    out.s[0] = -out.s[0];
-    for (int c = 0; c < 3; ++c) e[0][c] = -e[0][c];
-  }
-  eulerXyz(e, out.r);
-  if (previousR) keepContinuous(out.r, previousR);
-  return out;
-}
-
-std::vector<LocalTrs> localTracks(const ClipSamples& samples) {
-  const std::size_t joints = samples.names.size();
-  std::vector<LocalTrs> out(samples.times.size() * joints);
-  for (std::size_t t = 0; t < samples.times.size(); ++t)
-    for (std::size_t j = 0; j < joints; ++j) {
-      Kvat::Matrix4 local = samples.world(t, j);
-      if (samples.parents[j] >= 0) {
-        Kvat::Matrix4 inverse = samples.world(t, samples.parents[j]);
-        inverse.invert();
-        local = Kvat::Matrix4::multiply(local, inverse);
+    poseAt(a, t);
+    poseAt(b, t);
+    for (std::size_t j = 0; j < ja.nodes.size(); ++j) {
+      const Kvat::Matrix4& ma = ja.nodes[j]->attrib()->world();
+      const Kvat::Matrix4& mb = jb.nodes[j]->attrib()->world();
+      for (int i = 0; i < 3; ++i) {
+        lo[i] = std::min(lo[i], ma(3, i));
+        hi[i] = std::max(hi[i], ma(3, i));
       }
-      out[t * joints + j] = decomposeLocal(local, t > 0 ? out[(t - 1) * joints + j].r : nullptr);
+      for (int k = 0; k < 16; ++k) {
+        const double d = std::fabs(ma[k] - mb[k]);
+        Deviation& worst = k >= 12 ? moved : linear;
+        // A NaN on either side is as far off as a pose can be.
+        if (d > worst.worst || d != d) worst = {d != d ? HUGE_VAL : d, t, j, 1.0};
+      }
     }
+  }
+  double size = 0.0;
+  for (int i = 0; i < 3 && !times.empty() && !ja.nodes.empty(); ++i) size += (hi[i] - lo[i]) * (hi[i] - lo[i]);
+  size = size > 0.0 ? std::sqrt(size) : 1.0;
+  moved.worst /= size;
+  out = moved.worst >= linear.worst ? moved : linear;
+  out.size = size;
   return out;
 }
 
-double skeletonSize(const ClipSamples& samples) {
-  if (samples.worlds.empty()) return 1.0;
-  double lo[3], hi[3];
-  for (int i = 0; i < 3; ++i) lo[i] = hi[i] = samples.worlds[0](3, i);
-  for (const Kvat::Matrix4& m : samples.worlds)
-    for (int i = 0; i < 3; ++i) {
-      lo[i] = std::min(lo[i], m(3, i));
-      hi[i] = std::max(hi[i], m(3, i));
-    }
-  const double size = std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
-                                (hi[2] - lo[2]) * (hi[2] - lo[2]));
-  return size > 0.0 ? size : 1.0;
+std::vector<double> withMidpoints(const std::vector<double>& times) {
+  std::vector<double> out;
+  out.reserve(times.size() * 2);
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    if (i > 0) out.push_back(0.5 * (times[i - 1] + times[i]));
+    out.push_back(times[i]);
+  }
+  return out;
 }
 
-double worstDeviation(const ClipSamples& a, const ClipSamples& b, double size) {
-  if (a.times != b.times || a.names.size() != b.names.size() || a.parents != b.parents) return -1.0;
-  double worst = 0.0;
-  for (std::size_t i = 0; i < a.worlds.size(); ++i)
-    for (int k = 0; k < 16; ++k) {
-      const double d = std::fabs(a.worlds[i][k] - b.worlds[i][k]) / (k >= 12 ? size : 1.0);
-      worst = std::max(worst, d);
-    }
-  return worst;
+void eulerXyz(const double e[3][3], const double* previous, double r[3]) {
+  const double cy = std::hypot(e[0][0], e[0][1]);
+  r[1] = std::atan2(-e[0][2], cy);
+  if (cy > kGimbalCosine) {
+    r[0] = std::atan2(e[1][2], e[2][2]);
+    r[2] = std::atan2(e[0][1], e[0][0]);
+  } else {
+    r[0] = std::atan2(-e[2][1], e[1][1]);
+    r[2] = 0.0;
+  }
+  for (int i = 0; i < 3; ++i) r[i] *= kRadiansToDegrees;
+  if (previous) keepContinuous(r, previous);
 }
 
 }  // namespace Cli

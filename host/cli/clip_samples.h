@@ -1,7 +1,7 @@
 #pragma once
-// A clip sampled into world matrices, as `pose` sees it (identity root
-// matrix, scale 1), and the local translation, rotation and scale that each
-// joint needs at each sample to reproduce those matrices.
+// A clip's skeleton posed at given times as `pose` sees it (identity root
+// matrix, scale 1), and two skeletons compared pose by pose. Nothing is
+// kept per time: a clip of hours compares in the memory of one pose.
 
 #include <string>
 #include <vector>
@@ -11,47 +11,36 @@
 namespace Boneplay {
 namespace Cli {
 
-struct ClipSamples {
-  std::vector<double> times;
-  // The joints below the top node, in pre-order; parents index this list
-  // (-1 for a child of the top node).
-  std::vector<std::string> names;
+// The joints below the top node, in pre-order; parents index this list
+// (-1 for a child of the top node).
+struct ClipJoints {
+  std::vector<Kvat::Secne::Node*> nodes;
   std::vector<int> parents;
-  // times.size() rows of names.size() world matrices.
-  std::vector<Kvat::Matrix4> worlds;
+};
+ClipJoints clipJoints(const Kvat::Secne::Root& root);
 
-  const Kvat::Matrix4& world(std::size_t time, std::size_t joint) const { return worlds[time * names.size() + joint]; }
+struct Deviation {
+  double worst = 0.0;  // -1: the skeletons do not have the same joints
+  double time = 0.0;   // where the worst was found
+  std::size_t joint = 0;
+  // The diagonal of the box around a's joint positions at every time; 1
+  // when that box is a point.
+  double size = 1.0;
 };
 
-// Poses the root at every time and keeps every joint's world matrix.
-ClipSamples sampleClip(Kvat::Secne::Root& root, const std::vector<double>& times);
+// The largest difference between the two skeletons' world matrices at the
+// times, joint by joint in pre-order: translations relative to the size of
+// a's skeleton, the 3x3 parts as they are. One pass: each skeleton is posed
+// once per time.
+Deviation worstDeviation(Kvat::Secne::Root& a, Kvat::Secne::Root& b, const std::vector<double>& times);
 
-// A local transform as an FBX model stores it: scale, then rotation by Euler
-// angles in degrees (X first, then Y, then Z), then translation.
-struct LocalTrs {
-  double t[3];
-  double r[3];
-  double s[3];
-};
+// Each time, and halfway between each two consecutive times.
+std::vector<double> withMidpoints(const std::vector<double>& times);
 
-// The local matrix M = diag(s) * EulerXYZ(r), translated by t. Rows that are
-// not orthogonal (a shear) cannot be stored and come out as their nearest
-// rotation. With previousR the angles are the equivalent set closest to it,
-// so that curves between samples stay continuous.
-LocalTrs decomposeLocal(const Kvat::Matrix4& local, const double* previousR);
-
-// Each joint's local matrix at each sample: its world matrix times the
-// inverse of its parent's (the first joints' worlds as they are).
-std::vector<LocalTrs> localTracks(const ClipSamples& samples);
-
-// The diagonal of the box around every joint position at every sample; 1
-// when that box is a point.
-double skeletonSize(const ClipSamples& samples);
-
-// The largest difference between two samplings of the same times and joint
-// count: translations relative to size, the 3x3 parts as they are. -1 when
-// the two do not have the same shape.
-double worstDeviation(const ClipSamples& a, const ClipSamples& b, double size);
+// Angles (degrees) of a rotation matrix's rows e[0..2] for the row-vector
+// product Rx * Ry * Rz (X acts first); with previous, the equivalent set
+// nearest to it, so that curves between samples stay continuous.
+void eulerXyz(const double e[3][3], const double* previous, double r[3]);
 
 }  // namespace Cli
 }  // namespace Boneplay

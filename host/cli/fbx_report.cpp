@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <set>
 
 #include "fbx_choice.h"
@@ -30,19 +31,41 @@ std::vector<KFbxNode*> jointNodes(const FbxRoot& root) {
   return out;
 }
 
-// Every key time of every curve in a take's curve tree.
-void collectKeyTimes(KFCurveNode* top, std::set<int64_t>& times, std::size_t limit, bool& truncated) {
+// A curve's key times, which come in time order, merged into the sorted
+// times. Only a curve that would pass the limit is taken key by key,
+// stopping at the first new time beyond it; false then.
+bool mergeKeyTimes(const KFCurve& curve, std::vector<int64_t>& times, std::size_t limit) {
+  std::vector<int64_t> curveTimes;
+  curveTimes.reserve(static_cast<std::size_t>(curve.KeyGetCount()));
+  for (int k = 0; k < curve.KeyGetCount(); ++k) curveTimes.push_back(curve.KeyGet(k).GetTime().Get());
+  // The curves of one clip mostly share their times: nothing to merge then.
+  if (std::includes(times.begin(), times.end(), curveTimes.begin(), curveTimes.end())) return true;
+  std::vector<int64_t> merged;
+  merged.reserve(times.size() + curveTimes.size());
+  std::set_union(times.begin(), times.end(), curveTimes.begin(), curveTimes.end(), std::back_inserter(merged));
+  if (merged.size() <= limit) {
+    times.swap(merged);
+    return true;
+  }
+  for (int64_t t : curveTimes) {
+    const auto at = std::lower_bound(times.begin(), times.end(), t);
+    if (at != times.end() && *at == t) continue;
+    if (times.size() >= limit) return false;
+    times.insert(at, t);
+  }
+  return true;
+}
+
+// Every key time of every curve in a take's curve tree, into the sorted times.
+void collectKeyTimes(KFCurveNode* top, std::vector<int64_t>& times, std::size_t limit, bool& truncated) {
   std::vector<KFCurveNode*> pending{top};
   while (!pending.empty()) {
     KFCurveNode* node = pending.back();
     pending.pop_back();
     if (const KFCurve* curve = node->FCurveGet())
-      for (int k = 0; k < curve->KeyGetCount(); ++k) {
-        if (times.size() >= limit && !times.count(curve->KeyGet(k).GetTime().Get())) {
-          truncated = true;
-          return;
-        }
-        times.insert(curve->KeyGet(k).GetTime().Get());
+      if (!mergeKeyTimes(*curve, times, limit)) {
+        truncated = true;
+        return;
       }
     for (int i = 0; i < node->GetCount(); ++i) pending.push_back(node->Get(i));
   }
@@ -120,7 +143,7 @@ bool fbxTakeSpan(const FbxRoot& root, double& start, double& stop) {
 
 std::vector<double> fbxKeyTimes(const FbxRoot& root, std::size_t limit, bool& truncated) {
   truncated = false;
-  std::set<int64_t> times;
+  std::vector<int64_t> times;
   for (KFbxNode* node : jointNodes(root)) {
     TakeNode* take = node->GetCurrentTakeNode();
     if (take && take->GetKFCurveNode()) collectKeyTimes(take->GetKFCurveNode(), times, limit, truncated);

@@ -5,6 +5,7 @@
 
 #include "attribute_bvh.h"
 #include "clip_nodes.h"
+#include "fbx7_report.h"
 #include "fbx_report.h"
 #include "kv_motion.h"
 
@@ -84,6 +85,7 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
                                      ? Json(static_cast<double>(clip.samples - 1) * *facts->frameTime)
                                      : Json(nullptr);
   doc["nodes"] = nodeList(clip);
+  if (clip.fbx7) addFbx7Json(*clip.fbx7, doc);
   doc["warnings"] = clip.warnings;
   out << doc.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
 }

@@ -2,7 +2,7 @@
 //   boneplay render CLIP...   clips played through the module, as pictures
 //   boneplay info CLIP...     the skeleton, its channels, the samples read and the file's own numbers
 //   boneplay pose CLIP...     exact world matrices of every joint at given times
-//   boneplay convert CLIP     the clip as an FBX file that poses like it
+//   boneplay convert CLIP     the clip as an FBX (5.8, 6.1, 7.x) or BVH file that poses like it
 // Exit status: 0 success, 1 a clip could not be read, 2 usage errors; with
 // several clips, the worst of them.
 
@@ -118,14 +118,27 @@ void addRender(CLI::App& app, RenderRequest& render) {
 }
 
 void addConvert(CLI::App& app, ConvertRequest& convert) {
-  CLI::App* cmd = app.add_subcommand("convert", "Write the clip as an FBX file that poses like it at every sample");
-  cmd->add_option("CLIP", convert.clip, "The clip to convert (.bvh or .fbx)")->required();
-  cmd->add_option("-o,--output", convert.output, "The FBX file to write")->required()->option_text("OUT.fbx");
-  auto* ascii = cmd->add_flag("--ascii", convert.ascii, "Write an ASCII file");
-  cmd->add_flag("--binary", "Write a binary file (the default)")->excludes(ascii);
-  cmd->add_option("--version", convert.version, "File version: 6100 (default) or 5800")
-      ->check(CLI::IsMember({6100, 5800}))
-      ->option_text("6100|5800");
+  CLI::App* cmd = app.add_subcommand(
+      "convert", "Write the clip as an FBX or BVH file that poses like it, checked before it is kept");
+  cmd->add_option("CLIP", convert.clip, "The clip to convert (.bvh or .fbx, FBX 5.x to 7.x)")->required();
+  cmd->add_option("-o,--output", convert.output, "The file to write: .fbx, or .bvh for a BVH file")
+      ->required()
+      ->option_text("OUT.fbx|OUT.bvh");
+  auto* ascii = cmd->add_flag("--ascii", convert.ascii, "Write an ASCII FBX file");
+  cmd->add_flag("--binary", "Write a binary FBX file (the default)")->excludes(ascii);
+  cmd->add_option("--version", convert.version, "FBX file version: 6100 (default), 5800, 7400 or 7500")
+      ->check(CLI::IsMember({6100, 5800, 7400, 7500}))
+      ->option_text("6100|5800|7400|7500");
+  cmd->add_option("--fps", convert.fps,
+                  "BVH: rows per second (default the clip's key rate where its keys are evenly spaced, else 30)")
+      ->check(CLI::Range(0.1, 1000.0))
+      ->option_text("N");
+  cmd->add_option("--take", convert.take, "FBX clips: write only this take (exact name); default every take")
+      ->option_text("NAME");
+  cmd->add_option("--root", convert.root,
+                  "FBX clips: the node (with or without \"Model::\") to write as \"Hips\" (under a \"Reference\" null "
+                  "when it stands at the top), so that the skeleton starts there")
+      ->option_text("NODE");
 }
 
 }  // namespace

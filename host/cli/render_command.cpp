@@ -156,10 +156,21 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
   // as a copy of the scene that holds that take alone.
   const Kvat::Secne::FbxRoot* fbx = clip ? asFbxRoot(*clip->root) : nullptr;
   std::unique_ptr<OneTakeFile> oneTake;
-  if (fbx && !request.take.empty()) {
-    oneTake = std::make_unique<OneTakeFile>(*fbx, request.take);
-    if (!oneTake->error().empty()) return {1, "cannot show take \"" + request.take + "\": " + oneTake->error(), ""};
+  // The module refuses FBX 7.x files: it is handed a 6.1 copy of the take.
+  if (fbx && (!request.take.empty() || clip->fbx7)) {
+    const std::string take = request.take.empty() ? clip->take : request.take;
+    oneTake = std::make_unique<OneTakeFile>(*fbx, take);
+    if (!oneTake->error().empty())
+      return {1,
+              "cannot show take \"" + take + "\": " + oneTake->error() +
+                  (clip->fbx7 ? " (the module does not read FBX 7.x files: convert it with `boneplay convert " +
+                                    clip->path + " -o COPY.fbx`)"
+                              : ""),
+              ""};
     settings.clip = oneTake->path();
+    if (clip->fbx7)
+      std::cerr << "boneplay: '" << clip->path << "' is " << fbx7VersionText(clip->fbx7->m_iVersion)
+                << " file, which the module does not read: it is shown from a 6.1 copy written by boneplay\n";
   }
   settings.scale = request.scale;
   settings.autoResize = request.autoResize;

@@ -6,6 +6,7 @@
 #include "attribute_bvh.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
+#include "fbx7_report.h"
 #include "fbx_report.h"
 #include "kv_motion.h"
 
@@ -133,6 +134,7 @@ void writeInfo(LoadedClip& clip, std::ostream& out) {
   }
   out << "file: " << clip.path << "\n";
   out << "kind: " << clip.kind << "\n";
+  if (clip.fbx7) writeFbx7Summary(*clip.fbx7, out);
   out << "nodes: " << nodes.size() << " (" << countOf(joints, "joint") << ", " << countOf(ends, "end site")
       << ", under the top node)\n";
   if (const Kvat::Secne::FbxRoot* fbx = asFbxRoot(*clip.root))

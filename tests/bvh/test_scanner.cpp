@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "bvh_numbers.h"
 #include "bvh_test_util.h"
 #include "bvh_tokens.h"
 #include "test_tmpdir.h"
@@ -188,6 +191,47 @@ TEST(BvhScanner, FailedReadEndsTheScanOnly) {
   });
   if (o.err.empty()) GTEST_SKIP() << "folders cannot be opened as files here";
   EXPECT_EQ(o.err, "input in flex scanner failed\n");
+}
+
+// A word of a motion row is taken without the scanner (whole rows of
+// numbers are) exactly when the scanner reads it as one number token, and
+// then with that token's value: hand-picked forms at every rule's edge, then
+// random words over the characters those rules read.
+TEST(BvhScanner, RowWordsReadWholeAsTheScannerReadsThem) {
+  std::vector<std::string> words = {"12",          "-12",
+                                    "0x1F",        "0X1f",
+                                    "0x",          "0x1G",
+                                    "-0x1",        "1.5",
+                                    "1.5f",        "1.5F",
+                                    "1.",          "1.f",
+                                    ".5",          "-.5",
+                                    ".",           "-.",
+                                    "-",           "1e5",
+                                    "1.5e",        "1.5e+",
+                                    "1.5e+3",      "1.5E-3f",
+                                    "1.5ef",       "1.5fe",
+                                    "12abc",       "1_2",
+                                    "007",         "0x0000000000000001f",
+                                    "99999999999", "1.0e99999999999999999999"};
+  std::mt19937 random(5);
+  const std::string alphabet = "0123456789.-+eEfFxXaG_";
+  for (int i = 0; i < 50000; ++i) {
+    std::string word;
+    for (int n = 1 + static_cast<int>(random() % 8); n > 0; --n) word += alphabet[random() % alphabet.size()];
+    words.push_back(word);
+  }
+  for (const std::string& word : words) {
+    const Scan s = scan("MOTION\n" + word + "\n");
+    ASSERT_GE(s.stream.tokens.size(), 3u) << word;
+    const bool oneNumber = s.stream.tokens.size() == 4 && s.echoed.empty() &&
+                           (s.stream.tokens[2].code == INTEGER || s.stream.tokens[2].code == REAL);
+    float value = 0.f;
+    ASSERT_EQ(Kvat::Bvh::rowNumber(word.data(), word.size(), value), oneNumber) << word;
+    if (!oneNumber) continue;
+    const Token& t = s.stream.tokens[2];
+    const float expected = t.code == INTEGER ? static_cast<float>(t.integer) : t.real;
+    ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << word;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "fileio_test_util.h"
 
@@ -260,5 +264,74 @@ TEST(KFbxRoundTrip, AsciiIntegersReadAsStrtoll) {
         EXPECT_EQ(xFbx.NextInt64(), llExpected) << pszToken;
     }
     EXPECT_EQ(bNarrow ? xFbx.NextInt() : xFbx.NextInt64(), 42);  // a quoted number reads too
+  }
+}
+
+// ASCII reals read as strtod reads the token, with a non-zero result below
+// the smallest normal double (binary exponent below -1021) read as 0: the
+// plain decimal texts converted without strtod and every form handed on to
+// it must agree to the bit, signed zeros and infinities included.
+TEST(KFbxRoundTrip, AsciiRealsReadAsStrtod) {
+  std::vector<std::string> xTokens = {"1.5",
+                                      "+1.5",
+                                      "-0",
+                                      "-0.0",
+                                      "0",
+                                      ".5",
+                                      "5.",
+                                      "-.5e-3",
+                                      "1e5",
+                                      "1E+05",
+                                      "1e-320",
+                                      "-1e-320",
+                                      "1e-400",
+                                      "-1e-400",
+                                      "1e400",
+                                      "-1e400",
+                                      "2.2250738585072011e-308",
+                                      "2.2250738585072014e-308",
+                                      "-2.2250738585072014e-308",
+                                      "4.9406564584124654e-324",
+                                      "9007199254740993",
+                                      "0.30000000000000004",
+                                      "123456789012345678901234567890",
+                                      "1.7976931348623157e308",
+                                      "1.7976931348623159e308",
+                                      "0x1p3",
+                                      "inf",
+                                      "-inf",
+                                      "nan",
+                                      "1.5e",
+                                      "1.5abc",
+                                      "+-5",
+                                      "--5",
+                                      "-",
+                                      "\"  7.25\"",
+                                      "\"1.5\""};
+  std::mt19937 xRandom(3);
+  for (int i = 0; i < 5000; ++i) {
+    std::string xToken = xRandom() % 3 ? "" : "-";
+    for (int n = 1 + static_cast<int>(xRandom() % 20); n > 0; --n) xToken += static_cast<char>('0' + xRandom() % 10);
+    if (xRandom() % 2) xToken.insert(1 + xRandom() % (xToken.size()), ".");
+    if (xRandom() % 3 == 0) xToken += "e" + std::to_string(static_cast<int>(xRandom() % 660) - 330);
+    xTokens.push_back(xToken);
+  }
+  std::string xText = "; FBX 6.1.0 project file\nValues: ";
+  for (const std::string& xToken : xTokens) xText += xToken + ",";
+  xText += "0\n";
+  KFbx xFbx;
+  ASSERT_TRUE(xFbx.ProjectOpenMemory(xText.data(), xText.size()));
+  ASSERT_TRUE(xFbx.BeginField("Values"));
+  for (std::string xToken : xTokens) {
+    if (xToken[0] == '"') xToken = xToken.substr(1, xToken.size() - 2);
+    double dExpected = std::strtod(xToken.c_str(), nullptr);
+    int iExponent = 0;
+    if (dExpected != 0.0 && std::isfinite(dExpected) && (std::frexp(dExpected, &iExponent), iExponent < -1021))
+      dExpected = 0.0;
+    const double dRead = xFbx.NextDouble();
+    uint64_t ullExpected, ullRead;
+    std::memcpy(&ullExpected, &dExpected, sizeof dExpected);
+    std::memcpy(&ullRead, &dRead, sizeof dRead);
+    ASSERT_EQ(ullRead, ullExpected) << xToken;
   }
 }

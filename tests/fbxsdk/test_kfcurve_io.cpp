@@ -1,7 +1,12 @@
 // A curve's stored form through the container, in every encoding.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "fbxsdk/fileio/kfcurve_io.h"
+#include "fbxsdk/scene/kfcurve_stored.h"
 #include "fileio_test_util.h"
 
 using namespace fileio_test;
@@ -138,5 +143,94 @@ TEST(KFCurveIo, ChannelWithoutCurveLeavesItUntouched) {
     EXPECT_EQ(xCurve.GetValue(), 3.0f);
     EXPECT_EQ(xCurve.KeyGetCount(), 0);
     xFbx.EndField();
+  }
+}
+
+// A key list read in bulk reads as its values read one by one and handed to
+// the key reader as they are typed: integers, numbers, and texts that are a
+// letter when one character long as a C string. Each list, in every
+// encoding, holds the value forms at the edges of that typing.
+TEST(KFCurveIo, KeyListsReadInBulkAsValueByValue) {
+  const std::string xNul("\0", 1);
+  struct Case {
+    const char* m_pszName;
+    std::vector<V> m_xKey;
+    bool m_bBinaryOnly;
+  } const kCases[] = {
+      {"every interpolation",
+       {V::Int64(0),   V::Double(1),          V::Char('C'),    V::Char('n'),          V::Int64(kSecond), V::Double(2),
+        V::Char('L'),  V::Int64(2 * kSecond), V::Double(3),    V::Char('U'),          V::Char('s'),      V::Double(0.5),
+        V::Double(-1), V::Char('r'),          V::Double(0.25), V::Int64(3 * kSecond), V::Double(4),      V::Char('U'),
+        V::Char('t'),  V::Double(0.1),        V::Double(0.2),  V::Double(0.3)},
+       false},
+      {"narrow integers and floats",
+       {V::Int(0), V::Float(1.25f), V::Char('L'), V::Int(7), V::Int(-3), V::Char('L'), V::Int64(1LL << 40),
+        V::Float(1e-30f), V::Char('L')},
+       false},
+      {"letters as strings",
+       {V::Int64(0), V::Double(1), V::String("L"), V::Int64(kSecond), V::Double(2), V::String("U"), V::String("p"),
+        V::Double(3), V::Double(-3), V::String("a"), V::Double(0.5), V::Double(0.5)},
+       false},
+      {"letters followed by zeros, or empty",
+       {V::Int64(0), V::Double(1), V::String("L" + xNul + "x"), V::Int64(kSecond), V::Double(2), V::String(xNul + "L"),
+        V::Int64(2 * kSecond), V::Double(3), V::String(""), V::Int64(3 * kSecond), V::Double(4), V::String("LL")},
+       false},
+      {"object names",
+       {V::Int64(0), V::Double(1), V::String("n" + xNul + "\1L" + xNul), V::Int64(kSecond), V::Double(2),
+        V::ObjectName("L", "x"), V::Int64(2 * kSecond), V::Double(3), V::String(xNul + "\1L")},
+       true},
+      {"numbers where letters go, letters where numbers go",
+       {V::Int64(0), V::Double(1), V::Double(76), V::Int64(kSecond), V::String("2"), V::Char('L'),
+        V::Int64(2 * kSecond), V::Double(3), V::String("5"), V::Double(4), V::Int64(5), V::Char('L')},
+       false},
+      {"zero character and raw bytes",
+       {V::Int64(0), V::Double(1), V::Char('\0'), V::Int64(kSecond), V::Double(2), V::Raw("L"), V::Int64(2 * kSecond),
+        V::Double(3), V::Char('L')},
+       true},
+      {"tiny and huge numbers",
+       {V::Int64(0), V::Double(1e-320), V::Char('L'), V::Int64(kSecond), V::Double(-1e300), V::Char('L'),
+        V::Int64(2 * kSecond), V::Double(-0.0), V::Char('L')},
+       false},
+  };
+  for (const Case& xCase : kCases) {
+    for (const Encoding& xEncoding : AllEncodings()) {
+      if (xCase.m_bBinaryOnly && !xEncoding.m_xOptions.m_bBinary) continue;
+      SCOPED_TRACE(std::string(xCase.m_pszName) + ", " + xEncoding.m_pszName);
+      KFbxWriteField xChannel("Channel", {V::String("X")});
+      xChannel.Child("Default", {V::Double(0)});
+      xChannel.Child("KeyVer", {V::Int(4005)});
+      xChannel.Child("Key", xCase.m_xKey);
+      std::string xError;
+      const std::string xBytes = KFbxWriteBytes({{HeaderExtension(6100), xChannel}}, xEncoding.m_xOptions, &xError);
+      ASSERT_EQ(xError, "");
+      KFbx xSingle, xBulk;
+      ASSERT_TRUE(OpenBytes(xSingle, xBytes, xEncoding.m_xOptions));
+      ASSERT_TRUE(OpenBytes(xBulk, xBytes, xEncoding.m_xOptions));
+      ASSERT_TRUE(xSingle.BeginField("Channel") && xSingle.EnterBlock() && xSingle.BeginField("Key"));
+      std::vector<KFCurveStoredValue> xValues;
+      while (xSingle.GetRemainingValueCount() > 0) {
+        const char cClass = xSingle.GetValueClass();
+        if (cClass == 'I' || cClass == 'L') {
+          xValues.push_back(KFCurveStoredValue::Integer(xSingle.NextInt64()));
+        } else if (cClass == 'F' || cClass == 'D') {
+          xValues.push_back(KFCurveStoredValue::Real(xSingle.NextDouble()));
+        } else {
+          const KString xText = xSingle.NextString();
+          xValues.push_back(KFCurveStoredValue::Text(cClass == 'R' ? "" : xText.Buffer()));
+        }
+      }
+      KFCurve xExpected, xRead;
+      KFCurveReadStoredKeys(xExpected, 4005, xValues);
+      ASSERT_TRUE(xBulk.BeginField("Channel"));
+      ASSERT_TRUE(KFCurveRetrieve(xBulk, xRead));
+      ASSERT_EQ(xRead.KeyGetCount(), xExpected.KeyGetCount());
+      for (int i = 0; i < xRead.KeyGetCount(); ++i) {
+        SCOPED_TRACE(i);
+        const KFCurveKey& xA = xExpected.KeyGet(i);
+        const KFCurveKey& xB = xRead.KeyGet(i);
+        EXPECT_EQ(xB.GetTime(), xA.GetTime());
+        EXPECT_EQ(std::memcmp(&xA, &xB, sizeof xA), 0);
+      }
+    }
   }
 }
