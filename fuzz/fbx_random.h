@@ -18,6 +18,8 @@ class FbxRandom {
   }
   // Uniform in [0, uCount); 0 when uCount is 0.
   size_t Below(size_t uCount) { return uCount ? static_cast<size_t>(Next() % uCount) : 0; }
+  // For counts beyond size_t on 32-bit builds (key times in ticks).
+  uint64_t Below64(uint64_t ullCount) { return ullCount ? Next() % ullCount : 0; }
   bool OneIn(size_t uCount) { return Below(uCount) == 0; }
   template <typename T, size_t N>
   const T& Pick(const T (&axItems)[N]) {

@@ -439,7 +439,7 @@ class Mutation {
         xTime.m_llInt = xOther.m_llInt;
         break;
       case 2:  // before the other key, by up to a second
-        xTime.m_llInt = Wrapped(xOther.m_llInt, -static_cast<int64_t>(1 + m_xRandom.Below(46186158000)));
+        xTime.m_llInt = Wrapped(xOther.m_llInt, -static_cast<int64_t>(1 + m_xRandom.Below64(46186158000)));
         break;
       case 3:
         xTime.m_llInt = m_xRandom.Pick(kInterestingIntegers);

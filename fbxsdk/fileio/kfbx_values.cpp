@@ -72,16 +72,17 @@ int64_t KFbxAsciiInteger(const char* pszToken, uint32_t uLength) {
   return pszToken[0] == '-' ? -llValue : llValue;
 }
 
-// A token that from_chars reads whole (a plain decimal number, after a '+'
-// strtod would skip) has the same correctly rounded value as strtod gives
-// it; every other text (hexadecimal, infinities, prefixes, overflow and
-// underflow) goes to strtod itself.
+// A plain decimal number that from_chars reads whole has the same correctly
+// rounded value as strtod gives it; every other text (hexadecimal,
+// infinities and not-a-numbers, prefixes, overflow and underflow) goes to
+// strtod itself.
 double KFbxAsciiReal(const char* pszToken, uint32_t uLength) {
   const char* p = pszToken;
   const char* pEnd = pszToken + uLength;
-  if (p != pEnd && *p == '+') ++p;
+  if (p != pEnd && *p == '+') ++p;  // strtod skips it; from_chars takes none, nor a '-' after it
+  const char* pFirst = p == pszToken && p != pEnd && *p == '-' ? p + 1 : p;
+  const bool bPlain = pFirst != pEnd && (IsDigit(*pFirst) || *pFirst == '.');
   double dValue = 0.0;
-  const bool bPlain = p != pEnd && (IsDigit(*p) || *p == '.' || (*p == '-' && p == pszToken));
   const std::from_chars_result xResult = bPlain ? std::from_chars(p, pEnd, dValue) : std::from_chars_result{p, {}};
   if (!bPlain || xResult.ec != std::errc() || xResult.ptr != pEnd) dValue = std::strtod(pszToken, nullptr);
   // Below the smallest normal double (a binary exponent below -1021, as

@@ -1,7 +1,6 @@
 // A curve's stored form through the container, and its writer-side twin.
 #include "fbxsdk/fileio/kfcurve_io.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "fbxsdk/fileio/kfbx_field_sink.h"
