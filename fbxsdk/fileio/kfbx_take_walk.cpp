@@ -8,6 +8,7 @@
 #include "fbxsdk/fileio/kfbx_reader.h"
 #include "fbxsdk/fileio/kfbx_scene_walk.h"
 #include "fbxsdk/fileio/kfcurve_io.h"
+#include "fbxsdk/fileio/kfile.h"
 #include "fbxsdk/fileio/kstream_options_fbx.h"
 #include "fbxsdk/scene/kfbx_node.h"
 #include "fbxsdk/scene/kfbx_scene_graph.h"
@@ -36,9 +37,15 @@ KString JoinFolder(const char* pszFolder, const KString& xName) {
 // opened only when they pass, so a name reaching outside the file's folder
 // never makes the reader read something that is not an FBX file.
 bool LooksLikeFbxFile(const KString& xPath) {
+#ifndef _WIN32
+  // Devices and pipes could block a read; Windows' wide open refuses
+  // folders and devices itself.
   struct stat xInfo;
   if (stat(xPath.Buffer(), &xInfo) != 0 || !S_ISREG(xInfo.st_mode)) return false;
-  std::FILE* pxFile = std::fopen(xPath.Buffer(), "rb");
+#endif
+  // Names are UTF-8: a take file in a folder named outside ASCII opens on
+  // Windows too.
+  std::FILE* pxFile = KFileOpenUtf8(xPath.Buffer(), "rb");
   if (!pxFile) return false;
   char acHead[kHeaderProbeSize + 1] = {};
   const size_t uRead = std::fread(acHead, 1, kHeaderProbeSize, pxFile);
