@@ -43,7 +43,8 @@ constexpr StopSet kNestedSpecial("{}\"");
 // Reads the file in chunks and counts the length of the current line.
 class ChunkReader {
  public:
-  ChunkReader(KFile& xFile, int64_t llStart) : m_xFile(xFile), m_llBase(llStart), m_pBuffer(new unsigned char[kChunk]) {
+  ChunkReader(KFile& xFile, int64_t llStart)
+      : m_xFile(xFile), m_llBase(llStart), m_pBuffer(new unsigned char[kFirstChunk]) {
     m_bOk = xFile.Seek(llStart);
   }
   int Get() {
@@ -108,6 +109,12 @@ class ChunkReader {
     if (!m_bOk) return false;
     m_llBase += static_cast<int64_t>(m_uCount);
     m_uAt = 0;
+    // The buffer grows with the reads: every block entered has a reader of
+    // its own, and most are read whole by the first small read.
+    if (m_uChunk > m_uCapacity) {
+      m_pBuffer.reset(new unsigned char[m_uChunk]);
+      m_uCapacity = m_uChunk;
+    }
     m_uCount = m_xFile.Read(m_pBuffer.get(), m_uChunk);
     if (m_uChunk < kChunk) m_uChunk *= 2;
     return m_uCount > 0;
@@ -116,7 +123,8 @@ class ChunkReader {
   int64_t m_llBase;
   bool m_bOk;
   std::unique_ptr<unsigned char[]> m_pBuffer;
-  size_t m_uChunk = kFirstChunk;  // bytes the next read asks for
+  size_t m_uCapacity = kFirstChunk;  // bytes m_pBuffer holds
+  size_t m_uChunk = kFirstChunk;     // bytes the next read asks for
   size_t m_uAt = 0;
   size_t m_uCount = 0;
   uint32_t m_uLine = 0;

@@ -1,6 +1,7 @@
 #include "fbxsdk/scene/kfbx_node_properties.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "fbxsdk/scene/kfbx_rotation.h"
 
@@ -119,6 +120,20 @@ static_assert(sizeof(kPivotVectorFields) / sizeof(kPivotVectorFields[0]) == KFbx
 constexpr const char* kLimitKinds[] = {"Translation", "Rotation", "Scaling"};
 constexpr const char* kLimitAxisFlags[] = {"MinX", "MinY", "MinZ", "MaxX", "MaxY", "MaxZ"};
 
+constexpr size_t kBuiltInCount = sizeof(kNodeProperties) / sizeof(kNodeProperties[0]);
+
+// Position of each built-in name in every node's property list. Shared by
+// all nodes: a scene holds thousands of nodes, and building one index per
+// node cost more than the rest of its construction.
+const std::unordered_map<std::string_view, size_t>& BuiltInIndex() {
+  static const std::unordered_map<std::string_view, size_t> s_xIndex = [] {
+    std::unordered_map<std::string_view, size_t> xIndex;
+    for (size_t i = 0; i < kBuiltInCount; ++i) xIndex.emplace(kNodeProperties[i].m_pszName, i);
+    return xIndex;
+  }();
+  return s_xIndex;
+}
+
 bool ValidSet(int iSet) { return iSet >= 0 && iSet < KFbxNodeProperties::kPivotSetCount; }
 
 }  // namespace
@@ -126,11 +141,11 @@ bool ValidSet(int iSet) { return iSet >= 0 && iSet < KFbxNodeProperties::kPivotS
 KFbxNodeProperties::KFbxNodeProperties() {
   m_xScalingLimits.m_xMin = KgeTVector(1, 1, 1);
   m_xScalingLimits.m_xMax = KgeTVector(1, 1, 1);
+  m_xProperties.reserve(kBuiltInCount);
   for (const PropertyDefinition& xDef : kNodeProperties) {
     const int iFlags = xDef.m_pxDataType ? KProperty::eANIMATABLE : 0;
     auto pxProperty = KProperty::Create(xDef.m_pszName, xDef.m_iType, xDef.m_pxDataType, iFlags);
     for (int i = 0; i < pxProperty->GetComponentCount() && i < 3; ++i) pxProperty->SetComponent(i, xDef.m_adDefault[i]);
-    m_xIndex.emplace(xDef.m_pszName, m_xProperties.size());
     m_xProperties.push_back(std::move(pxProperty));
   }
   m_pxLclTranslation = FindTyped<KgeTVector>("Lcl Translation");
@@ -148,8 +163,12 @@ KProperty* KFbxNodeProperties::Get(int iIndex) {
 
 const KProperty* KFbxNodeProperties::Find(const char* pszName) const {
   if (!pszName) return nullptr;
-  auto it = m_xIndex.find(pszName);
-  return it == m_xIndex.end() ? nullptr : m_xProperties[it->second].get();
+  const auto& xBuiltIn = BuiltInIndex();
+  const auto itBuiltIn = xBuiltIn.find(std::string_view(pszName));
+  if (itBuiltIn != xBuiltIn.end()) return m_xProperties[itBuiltIn->second].get();
+  if (m_xDynamicIndex.empty()) return nullptr;
+  const auto it = m_xDynamicIndex.find(pszName);
+  return it == m_xDynamicIndex.end() ? nullptr : m_xProperties[it->second].get();
 }
 
 KProperty* KFbxNodeProperties::Find(const char* pszName) {
@@ -160,7 +179,7 @@ KProperty* KFbxNodeProperties::AddDynamicProperty(const char* pszName, int iType
                                                   int iFlags) {
   if (!pszName || !*pszName || Find(pszName)) return nullptr;
   m_xProperties.push_back(KProperty::Create(pszName, iType, pxDataType, iFlags | KProperty::eDYNAMIC));
-  m_xIndex.emplace(pszName, m_xProperties.size() - 1);
+  m_xDynamicIndex.emplace(pszName, m_xProperties.size() - 1);
   return m_xProperties.back().get();
 }
 

@@ -106,9 +106,10 @@ class KFbxNodeProperties {
   KgeTVector ReadVector(const char* pszName) const;
 
   std::vector<std::unique_ptr<KProperty>> m_xProperties;
-  // Position of each name in m_xProperties: readers look names up once per
-  // stored property, and a model may store many.
-  std::unordered_map<std::string, size_t> m_xIndex;
+  // Positions in m_xProperties of the properties added after the built-in
+  // ones (the built-in names share one index, since every node has them at
+  // the same positions): readers look names up once per stored property.
+  std::unordered_map<std::string, size_t> m_xDynamicIndex;
   KPropertyTemplate<KgeTVector>* m_pxLclTranslation = nullptr;
   KPropertyTemplate<KgeTVector>* m_pxLclRotation = nullptr;
   KPropertyTemplate<KgeTVector>* m_pxLclScaling = nullptr;
