@@ -126,21 +126,27 @@ struct KFbxFileWriter::Impl {
   uint64_t m_ullSectionStart = 0;
 };
 
+std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, std::string& xError) {
+  if (!xError.empty()) return nullptr;
+  std::FILE* pxFile = KFileOpenUtf8(pszPath, "wb");
+  if (!pxFile) {
+    xError = std::string("cannot create ") + (pszPath ? pszPath : "");
+    return nullptr;
+  }
+  return std::make_unique<KFbxFileOut>(pxFile);
+}
+
 KFbxFileWriter::KFbxFileWriter() : m_pxImpl(std::make_unique<Impl>()) {}
 KFbxFileWriter::~KFbxFileWriter() = default;
 
 bool KFbxFileWriter::Open(const char* pszPath, const KFbxWriteOptions& xOptions, std::string* pxError) {
-  std::string xError;
-  std::FILE* pxFile = nullptr;
-  if (xOptions.m_bEncrypted)
-    xError = "an encrypted file is written whole, by KFbxWriteFile";
-  else if (!(pxFile = KFileOpenUtf8(pszPath, "wb")))
-    xError = std::string("cannot create ") + (pszPath ? pszPath : "");
+  std::string xError = xOptions.m_bEncrypted ? "an encrypted file is written whole, by KFbxWriteFile" : "";
+  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(pszPath, xError);
   if (pxError) *pxError = xError;
-  if (!pxFile) return false;
+  if (!pxOut) return false;
   Impl& x = *m_pxImpl;
   x.m_xOptions = xOptions;
-  x.m_pxOut = std::make_unique<KFbxFileOut>(pxFile);
+  x.m_pxOut = std::move(pxOut);
   if (xOptions.m_bBinary) {
     KFbxPutBinaryHeader(*x.m_pxOut, xOptions);
     x.m_ullSectionStart = x.m_pxOut->Size();

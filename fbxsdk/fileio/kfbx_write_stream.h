@@ -69,6 +69,11 @@ class KFbxFileOut : public KFbxByteOut {
   std::string m_xError;
 };
 
+// The file at pszPath created for writing, or null with the reason in
+// xError. A reason given beforehand (options the writer refuses) leaves
+// the file uncreated.
+std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, std::string& xError);
+
 // The encoders. A binary sink writes the records of one section (the
 // caller writes the header, the section's end and footer); an ASCII sink
 // the text after the header lines.

@@ -37,14 +37,13 @@ KFbx7FileWriter::~KFbx7FileWriter() = default;
 
 bool KFbx7FileWriter::Open(const char* pszPath, const KFbx7WriteOptions& xOptions, std::string* pxError) {
   std::string xError;
-  std::FILE* pxFile = nullptr;
-  if (VersionWritable(xOptions.m_iVersion, xError) && !(pxFile = KFileOpenUtf8(pszPath, "wb")))
-    xError = std::string("cannot create ") + (pszPath ? pszPath : "");
+  VersionWritable(xOptions.m_iVersion, xError);
+  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(pszPath, xError);
   if (pxError) *pxError = xError;
-  if (!pxFile) return false;
+  if (!pxOut) return false;
   Impl& x = *m_pxImpl;
   x.m_xOptions = xOptions;
-  x.m_pxOut = std::make_unique<KFbxFileOut>(pxFile);
+  x.m_pxOut = std::move(pxOut);
   x.m_pxSink = Start(*x.m_pxOut, xOptions, x.m_ullStart);
   return true;
 }

@@ -27,6 +27,18 @@ std::string timesArg(const std::vector<double>& times) {
 
 }  // namespace
 
+nlohmann::json infoJson(const std::string& clip, const std::string& extra) {
+  const auto r = boneplay("info --format json '" + clip + "' " + extra);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
+}
+
+std::vector<double> eighths() {
+  std::vector<double> times;
+  for (int i = 0; i <= 20; ++i) times.push_back(i / 8.0);
+  return times;
+}
+
 nlohmann::json pose(const std::string& clip, const std::vector<double>& times, const std::string& extra) {
   const auto r = boneplay("pose '" + clip + "' --times " + timesArg(times) + " " + extra);
   EXPECT_EQ(r.status, 0) << r.err;

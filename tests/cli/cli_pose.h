@@ -1,11 +1,17 @@
 #pragma once
-// Poses printed by `boneplay pose`, and how far two of them lie apart.
+// Poses printed by `boneplay pose`, how far two of them lie apart, and
+// `info`'s JSON.
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 namespace clitest {
 
+// `info --format json` of the clip (extra: more arguments); expects success.
+nlohmann::json infoJson(const std::string& clip, const std::string& extra = "");
+// Every eighth of a second up to 2.5 s: the key times of the skeleton
+// scene's takes, halfway between them, and past the last keys.
+std::vector<double> eighths();
 // 0, 1/30 s, ... for count samples.
 std::vector<double> sampleTimes(int count);
 // Each time and halfway between each two consecutive ones.

@@ -20,6 +20,8 @@
 #include "test_tmpdir.h"
 
 using clitest::boneplay;
+using clitest::eighths;
+using clitest::infoJson;
 using clitest::pose;
 using clitest::withMidpoints;
 using clitest::worstDeviation;
@@ -31,20 +33,6 @@ constexpr double kTolerance = 1e-5;
 bool exists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0;
-}
-
-nlohmann::json infoJson(const std::string& clip, const std::string& extra = "") {
-  const auto r = boneplay("info --format json '" + clip + "' " + extra);
-  EXPECT_EQ(r.status, 0) << r.err;
-  return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
-}
-
-// Every eighth of a second up to 2.5 s: each key time of the skeleton
-// scene's takes, halfway between them, and past the last keys.
-std::vector<double> eighths() {
-  std::vector<double> times;
-  for (int i = 0; i <= 20; ++i) times.push_back(i / 8.0);
-  return times;
 }
 
 // The skeleton scene (cubic, constant and linear keys, pivots, pre- and

@@ -17,25 +17,14 @@
 #include "test_tmpdir.h"
 
 using clitest::boneplay;
+using clitest::eighths;
+using clitest::infoJson;
 using clitest::pose;
 using clitest::worstDeviation;
 
 namespace {
 
 constexpr double kTolerance = 1e-5;
-
-nlohmann::json infoJson(const std::string& clip) {
-  const auto r = boneplay("info --format json '" + clip + "'");
-  EXPECT_EQ(r.status, 0) << r.err;
-  return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
-}
-
-// Every eighth of a second over the skeleton scene's keys and past them.
-std::vector<double> eighths() {
-  std::vector<double> times;
-  for (int i = 0; i <= 20; ++i) times.push_back(i / 8.0);
-  return times;
-}
 
 // The skeleton scene as a 7.x file; with bExtraLayer its "Walk" stack gets
 // a second layer, which the reader lists and does not play.
