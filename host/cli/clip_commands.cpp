@@ -45,6 +45,8 @@ int announceLoad(const LoadedClip& clip, const GlobalOptions& options) {
   }
   const char* prefix = options.strict ? "boneplay: error (--strict): '" : "boneplay: warning: '";
   for (const std::string& w : clip.warnings) std::cerr << prefix << clip.path << "': " << w << "\n";
+  // Notes tell of faults that cost nothing: --strict leaves them notes.
+  for (const std::string& n : clip.notes) std::cerr << "boneplay: note: '" << clip.path << "': " << n << "\n";
   return options.strict && !clip.warnings.empty() ? 1 : 0;
 }
 

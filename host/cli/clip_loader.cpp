@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "bvh_diagnostics.h"
+#include "bvh_numbers.h"
 #include "bvh_root.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
@@ -61,6 +64,34 @@ class ReaderSink : public Kvat::Bvh::Diagnostics {
   BvhFactsBuilder& m_rFacts;
 };
 
+// Every channel in file order as "Hips Xrotation" (the ROOT joint by its
+// file's name), and the fewest samples any of them holds.
+std::size_t listColumns(const Kvat::Secne::BvhRoot& root, const BvhFacts& facts, std::vector<std::string>& columns) {
+  std::string rootName = "Root";
+  for (const BvhJointLine& j : facts.joints)
+    if (j.keyword == BvhJointLine::Keyword::Root) rootName = j.name;
+  std::size_t fewest = static_cast<std::size_t>(-1);
+  const Kvat::Motion::MotionList& motions = root.motions();
+  for (std::size_t m = 0; m < motions.count(); ++m) {
+    const Kvat::Motion::Motion& motion = *motions.motion(m);
+    const std::string joint = m == 0 && motion.name() == "Root" ? rootName : motion.name();
+    for (std::size_t f = 0; f < motion.count(); ++f) {
+      columns.push_back(joint + " " + motion.fx(f)->name());
+      fewest = std::min(fewest, motion.fx(f)->function()->samples().size());
+    }
+  }
+  return columns.empty() ? 0 : fewest;
+}
+
+// The text of the first error's line, where a number written without its
+// decimal point may explain it.
+std::string firstErrorLine(const LoadedClip& clip) {
+  if (clip.diagnostics.located.empty()) return "";
+  const ReaderError& e = clip.diagnostics.located.front();
+  if (e.line <= 0 || e.text.empty() || !std::isalnum(static_cast<unsigned char>(e.text[0]))) return "";
+  return readLineOf(clip.path, e.line).value_or("");
+}
+
 void loadBvh(LoadedClip& clip) {
   clip.kind = "bvh";
   BvhFactsBuilder facts;
@@ -73,13 +104,16 @@ void loadBvh(LoadedClip& clip) {
   }
   clip.samples = sampleCount(*clip.root);
   const std::size_t joints = anyJointFromFile(*clip.root) ? clipNodes(*clip.root, nullptr).size() - 1 : 0;
-  const BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples};
+  BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples, 0, {}, firstErrorLine(clip)};
+  view.fewestSamples = listColumns(static_cast<Kvat::Secne::BvhRoot&>(*clip.root), *clip.facts, view.columns);
   const std::string empty = bvhEmptyReason(view);
   if (!empty.empty()) {
     clip.error = "cannot read '" + clip.path + "': " + empty;
     return;
   }
-  clip.warnings = bvhWarnings(view);
+  BvhMessages messages = bvhMessages(view);
+  clip.warnings = std::move(messages.warnings);
+  clip.notes = std::move(messages.notes);
 }
 
 // The user's take and start node, on a clip the module has loaded.

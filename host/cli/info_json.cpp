@@ -87,6 +87,7 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
   doc["nodes"] = nodeList(clip);
   if (clip.fbx7) addFbx7Json(*clip.fbx7, doc);
   doc["warnings"] = clip.warnings;
+  doc["notes"] = clip.notes;
   out << doc.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
