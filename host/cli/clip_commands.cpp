@@ -68,6 +68,12 @@ int runPose(const PoseCommand& request, const GlobalOptions& options) {
   bool header = true;
   return forEachClip(request.clips, request.load, options, [&](LoadedClip& clip) {
     PoseRequest pose{request.everySample ? everySampleTime(clip) : request.times, request.scale};
+    const std::string fault = nonFinitePose(clip, pose);
+    if (!fault.empty()) {
+      std::cerr << (options.strict ? "boneplay: error (--strict): '" : "boneplay: warning: '") << clip.path
+                << "': " << fault << "\n";
+      if (options.strict) return 1;
+    }
     if (request.format == "csv")
       writePoseCsv(clip, pose, std::cout, header);
     else

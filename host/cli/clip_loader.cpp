@@ -15,6 +15,7 @@
 #include "clip_nodes.h"
 #include "diagnostics.h"
 #include "fbx_choice.h"
+#include "fbx_file_name.h"
 #include "fbx_report.h"
 #include "fbx_skl_generator.h"
 #include "fbxsdk/fileio7/kfbx7_reader.h"
@@ -153,6 +154,15 @@ void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   if (KFbx7FileVersion(clip.path.c_str())) {
     if (!readFbx7(clip, fbx)) return;
   } else {
+    std::string readInstead;
+    const std::string nameProblem = fbxNameProblem(clip.path, readInstead);
+    if (!nameProblem.empty()) {
+      clip.error = "cannot read '" + clip.path + "': " + nameProblem;
+      return;
+    }
+    if (!readInstead.empty())
+      clip.warnings.push_back("FBX files are read under a .fbx name: the reader read '" + readInstead +
+                              "' in its place");
     fbx.reset(Kvat::Secne::createFbxRoot(clip.path.c_str()));
   }
   if (!fbx) {
@@ -162,7 +172,7 @@ void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   if (!applyFbxChoices(clip, *fbx, options)) return;
   // The module shows nothing for such a file, silently; here it is an error,
   // which names the dropped links that may have caused it.
-  clip.warnings = fbxLinkWarnings(*fbx);
+  for (const std::string& w : fbxLinkWarnings(*fbx)) clip.warnings.push_back(w);
   std::string why = fbxLoadFailure(*fbx);
   if (fbx->outcome() == Kvat::Secne::FbxRoot::Outcome::kNoHips) why += fbxStartCandidates(*fbx);
   if (!why.empty()) {

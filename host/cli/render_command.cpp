@@ -14,6 +14,7 @@
 #include "gallery.h"
 #include "item_scene.h"
 #include "kv_motion.h"
+#include "module_messages.h"
 #include "output_file.h"
 #include "playback.h"
 #include "reader_output.h"
@@ -188,13 +189,16 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
     played.animation.title = clip->path.substr(clip->path.find_last_of('/') + 1);
     if (fbx) played.animation.title += ", take \"" + clip->take + "\"";
   }
-  for (const auto& m : played.messages)
-    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")\n";
+  for (const auto& m : played.messages) {
+    const std::string reason = moduleMessageReason(m.title, m.text);
+    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")"
+              << (reason.empty() ? "" : ": " + reason) << "\n";
+  }
   bool anyLine = false;
   for (const Render::Frame& f : played.animation.frames) anyLine = anyLine || !f.segments.empty();
   if (!anyLine) {
-    const std::string what = clip ? "'" + clip->path + "'" : "the scene's rig";
-    return {1, "cannot show " + what + ": its skeleton has no bones to draw", ""};
+    if (!clip) return {1, "cannot show the scene's rig: " + rigNamesReport(shared.scene), ""};
+    return {1, "cannot show '" + clip->path + "': its skeleton has no bones to draw", ""};
   }
   animation = std::move(played.animation);
   return {};

@@ -63,6 +63,8 @@ std::map<std::string, std::string> contents() {
       {"truncrow.bvh", worked.substr(0, worked.size() - 3)},
       {"rate120.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.008333333333333333\n" + kRow + kRow)},
       // 101 rows one second apart: 100 s at the file's own rate.
+      // A key that overflows: the pose is not finite.
+      {"huge.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "0 1.0e308 0 0 0 0 0 0 0\n")},
       {"long.bvh", clipWithMotion("Frames: 101\nFrame Time: 1\n" + repeated(kRow, 101))},
   };
 }

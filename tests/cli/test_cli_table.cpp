@@ -13,6 +13,7 @@ namespace {
 using clitest::boneplay;
 
 const std::string kWalkFbx = std::string(BONEPLAY_SOURCE_DIR) + "/samples/walk.fbx";
+const std::string kRigScene = std::string(BONEPLAY_SOURCE_DIR) + "/samples/rig.json";
 
 struct Line {
   std::string args;  // {NAME} stands for a fixture clip or a path in the temporary folder
@@ -65,6 +66,13 @@ void writeFolders() {
   clitest::writeTemp("twice.json", R"({"items": [{"name": "A"}, {"name": "A"}]})");
   clitest::writeTemp("clip.fbx", "; not really\n");
   clitest::writeTemp("typeless.json", R"({"items":[{"name":"A","type":3}]})");
+  // FBX under other names: alone, and beside a file of that name with .fbx appended.
+  const std::string fbx = clitest::slurp(kWalkFbx);
+  clitest::writeTemp("clip.dat", fbx);
+  clitest::writeTemp("beside.dat", "not read");
+  clitest::writeTemp("beside.dat.fbx", fbx);
+  clitest::writeTemp("norig.json",
+                     R"({"items":[{"name":"Fig"},{"name":"A","parent":"Fig"},{"name":"B","parent":"A"}]})");
 }
 
 const Line kLines[] = {
@@ -208,6 +216,31 @@ const Line kLines[] = {
      "c.gif: 2 frames", ""},
     {"render {worked.bvh} --speed host --at 9 --size 32x32 -o {c.png}", 0,
      "--at 9 lies past the clip's end (0.0333333 s): it is taken as 0.0333333", "c.png: one frame", ""},
+    // What the FBX reader opens for a name, the module's message boxes, a scene without the rig's names.
+    {"pose {clip.dat}", 1,
+     "cannot read '*clip.dat': it holds FBX, but FBX files are read under a .fbx name: the reader looked for "
+     "'*clip.dat.fbx', which does not exist (rename the file to end in .fbx)",
+     "^$", ""},
+    {"info {two/notes.txt}", 1,
+     "the reader looked for '*notes.txt.fbx', which does not exist (a clip is read as BVH under a .bvh name, as "
+     "FBX under a .fbx name)",
+     "^$", "holds FBX"},
+    {"info {beside.dat}", 0,
+     "warning: '*beside.dat': FBX files are read under a .fbx name: the reader read "
+     "'*beside.dat.fbx' in its place",
+     "take \"Take 001\"", ""},
+    {"render --no-clip --scene " + clitest::quote(kRigScene) + " --auto-resize --to 0 --size 32x32 -o {k.gif}", 0,
+     R"(the module shows "do not resize" (Kestrel): AutoResize works on a clip, not on the rig built from the scene)",
+     "k.gif: 1 frame", ""},
+    {"render --no-clip --scene {norig.json} -o {x.gif}", 1,
+     "cannot show the scene's rig: 0 of the scene's 3 items carry a joint name of the standard rig; the module "
+     "looks for Root, SpineNull, Spine1, Spine2, Spine3, NeckNull, Neck, Head, ...",
+     "^$", ""},
+    // A pose that is not finite: named by joint and time; nan/inf in CSV, null in JSON.
+    {"pose {huge.bvh} --times 0.04 --format csv", 0, "warning: '*huge.bvh': the pose of Hips at 0.04 s is not finite",
+     "0.040000000000000001,1,Root,0,1,0,0,0,0,1,0,0,0,0,1,0,nan,inf,nan,nan,joint", "-nan"},
+    {"pose {huge.bvh} --times 0.04", 0, "the pose of Hips at 0.04 s is not finite", R"("world":[[null,null,)", ""},
+    {"--strict pose {huge.bvh} --times 0.04", 1, "error (--strict): '*huge.bvh': the pose of Hips at 0.04 s", "^$", ""},
     // Did you mean: at most two edits away, a swap of neighbours counting one.
     {"rendr", 2, "boneplay: did you mean 'render'?", "^$", ""},
     {"render --spede file", 2, "--spede*boneplay: did you mean '--speed'?", "^$", ""},
