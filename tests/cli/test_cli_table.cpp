@@ -131,7 +131,7 @@ const Line kLines[] = {
     {"info {worked.bvh} {empty.bvh} {extra.bvh}", 1, "empty.bvh", "file: *worked*file: *extra", ""},
     {"info {two}", 0, "^$", "file: *two/a.bvh*file: *two/b.bvh", "notes"},
     {"info {nothing}", 1, "nothing' is a folder without .bvh or .fbx clips", "^$", ""},
-    {"info --format json {worked.bvh}", 0, "^$", R"("takes":null,*"declared_frames":2.0,"frame_time":0.01)", ""},
+    {"info --format json {worked.bvh}", 0, "^$", R"("takes":null,*"declared_frames":2,"frame_time":0.01)", ""},
     // Usage errors.
     {"pose {worked.bvh} --times 0 --every-sample", 2, "excludes", "^$", ""},
     {"pose --times 0,abc", 2, "not a number: abc", "^$", ""},
