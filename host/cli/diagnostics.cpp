@@ -103,6 +103,8 @@ std::string framesContext(const BvhLoadView& load, std::size_t rows) {
   const bool declared = facts.declaredFrames && *facts.declaredFrames >= 1;
   if (declared && rows >= *facts.declaredFrames)
     return "after all " + number(*facts.declaredFrames) + " declared frames were read";
+  if (!declared && rows > 0 && rows == facts.rowLines.size() && load.samples == rows)
+    return "after all " + countOf(rows, "row") + " of the file " + (rows == 1 ? "was" : "were") + " read";
   std::string s = rows == 0 ? std::string("before the first frame")
                             : "after " + countOf(rows, "frame") + (rows == 1 ? " was" : " were") + " read";
   if (load.samples < facts.rowLines.size())
@@ -125,8 +127,12 @@ std::string contextOf(const BvhLoadView& load, const ReaderError& e) {
   const std::string word = wordAt(load.errorLine, e.column);
   if (isPointlessExponent(word)) {
     const std::size_t row = rowOfLine(facts, e.line);
-    return ": " + pointlessExponentSentence(word, numbersBefore(load.errorLine, e.column), load.columns, row) +
-           (row > 0 ? "" : "; the reader stops reading the skeleton there");
+    const std::string sentence =
+        ": " + pointlessExponentSentence(word, numbersBefore(load.errorLine, e.column), load.columns, row);
+    if (row > 0) return sentence;
+    if (facts.motionLine > 0 && e.line > facts.motionLine)
+      return sentence + "; the line is taken as a bad header, " + framesContext(load, rowsBefore(facts, e));
+    return sentence + "; the reader stops reading the skeleton there";
   }
   if (const BvhJointLine* bad = badNameOnLine(facts, e.line))
     return ": " + badNameSentence(*bad) + "; the reader stops reading the skeleton there";

@@ -59,6 +59,7 @@ std::map<std::string, std::string> contents() {
       // Numbers with an exponent but no decimal point, in a row and in the hierarchy.
       {"pyexp.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "1 2 3 0 1e-05 0 0 0 45\n")},
       {"exp3e2.bvh", clipWithMotion("Frames: 3\nFrame Time: 0.01\n" + kRow + "1 2 3 0 3e2 0 0 0 45\n" + kRow)},
+      {"negexp.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "1 2 3 0 -1e-05 0 0 0 45\n")},
       {"expoffset.bvh", "HIERARCHY\nROOT H\n{\nOFFSET 1e-05 0 0\n}\n"},
       {"truncrow.bvh", worked.substr(0, worked.size() - 3)},
       {"rate120.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.008333333333333333\n" + kRow + kRow)},

@@ -191,6 +191,10 @@ const Line kLines[] = {
      R"(land one channel early, and the values of Chest Yrotation, the last channel, are shifted one frame early )"
      R"(from that row on)",
      "", ""},
+    {"info {negexp.bvh}", 0,
+     R"(at "e": "-1e-05" is not a number*write -1.0e-05; the reader reads it as -1, so Hips Xrotation is -1 in row )"
+     R"(2 and from Hips Yrotation on the row's values land 1 channel late)",
+     "", ""},
     {"info {expoffset.bvh}", 1,
      R"(no joint was read from it: syntax error at line 4, column 8, at "1e": "1e-05" is not a number*write )"
      R"(1.0e-05; the reader stops reading the skeleton there)",
