@@ -110,6 +110,7 @@ void addRender(CLI::App& app, RenderRequest& render) {
                   "another rate is told how it plays); file: a BVH clip plays at its own frame time (FBX clips "
                   "play their own times either way)")
       ->check(CLI::IsMember({"host", "file"}))
+      ->each([&render](const std::string&) { render.speedAsked = true; })
       ->option_text("host|file");
   cmd->add_option("--up", render.up, "y (default), or z for clips recorded with Z up")
       ->check(CLI::IsMember({"y", "z"}))

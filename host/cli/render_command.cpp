@@ -124,10 +124,10 @@ std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, 
   if (clip) span = clipSpan(*clip, request.speed == "file", settings.timeScale);
   if (clip && !span) return "'" + clip->path + "' declares no usable Frame Time, which --speed file needs";
   RangeChosen range = chooseRange(span, {request.from, request.to, request.at}, sceneLength(shared.scene));
-  if (clip && request.speed.empty() && clip->facts && !rateNote(*clip->facts).empty())
-    range.notes.insert(range.notes.begin(), rateNote(*clip->facts));
-  for (const std::string& note : range.notes)
-    if (clip) std::cerr << "boneplay: note: '" << clip->path << "': " << note << "\n";
+  const std::string rate = clip && !request.speedAsked && clip->facts ? rateNote(*clip->facts) : "";
+  if (!rate.empty()) range.notes.insert(range.notes.begin(), rate);
+  // Only a clip has a span, and so notes.
+  for (const std::string& note : range.notes) std::cerr << "boneplay: note: '" << clip->path << "': " << note << "\n";
   settings.fps = request.fps;
   settings.from = range.from;
   settings.to = range.to;

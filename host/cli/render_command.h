@@ -25,13 +25,14 @@ struct RenderRequest {
   bool autoResize = false;
   std::string view = "three-quarter";
   std::string size = "640x480";
-  std::optional<double> at;  // one frame only (PNG, SVG)
-  bool follow = false;       // the camera keeps the skeleton's first joint in the middle
-  bool stamp = false;        // each frame's time in its corner
-  std::string speed;         // "host": 30 samples per second; "file": the file's own frame time; "": host, told
-  std::string up = "y";      // "z": the clip was recorded with Z up
-  std::string module;        // the module file; empty: next to this program
-  std::string take;          // FBX clips: the take to show; empty: the module's choice
+  std::optional<double> at;    // one frame only (PNG, SVG)
+  bool follow = false;         // the camera keeps the skeleton's first joint in the middle
+  bool stamp = false;          // each frame's time in its corner
+  std::string speed = "host";  // "host": 30 samples per second; "file": the file's own frame time
+  bool speedAsked = false;     // --speed was given: a clip's own rate goes untold
+  std::string up = "y";        // "z": the clip was recorded with Z up
+  std::string module;          // the module file; empty: next to this program
+  std::string take;            // FBX clips: the take to show; empty: the module's choice
 };
 
 // Returns the exit status, the worst over the clips: 0, 1 (a clip, the scene,
