@@ -3,7 +3,7 @@
 #include <new>
 
 #include "kv_assert.h"
-#include "rig_names.h"
+#include "kv_rig_names.h"
 
 namespace Kvat {
 namespace Secne {

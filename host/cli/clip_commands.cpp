@@ -45,6 +45,8 @@ int announceLoad(const LoadedClip& clip, const GlobalOptions& options) {
   }
   const char* prefix = options.strict ? "boneplay: error (--strict): '" : "boneplay: warning: '";
   for (const std::string& w : clip.warnings) std::cerr << prefix << clip.path << "': " << w << "\n";
+  // Notes tell of faults that cost nothing: --strict leaves them notes.
+  for (const std::string& n : clip.notes) std::cerr << "boneplay: note: '" << clip.path << "': " << n << "\n";
   return options.strict && !clip.warnings.empty() ? 1 : 0;
 }
 
@@ -66,6 +68,12 @@ int runPose(const PoseCommand& request, const GlobalOptions& options) {
   bool header = true;
   return forEachClip(request.clips, request.load, options, [&](LoadedClip& clip) {
     PoseRequest pose{request.everySample ? everySampleTime(clip) : request.times, request.scale};
+    const std::string fault = nonFinitePose(clip, pose);
+    if (!fault.empty()) {
+      std::cerr << (options.strict ? "boneplay: error (--strict): '" : "boneplay: warning: '") << clip.path
+                << "': " << fault << "\n";
+      if (options.strict) return 1;
+    }
     if (request.format == "csv")
       writePoseCsv(clip, pose, std::cout, header);
     else

@@ -17,8 +17,9 @@ struct GlobalOptions {
 };
 
 // Shows what loading said: the reader's reports with --verbose, then the
-// error or the warnings, each a line naming the file. Returns 0 when the
-// clip is to be used, 1 when it failed (or has warnings under --strict), 2
+// error or the warnings and notes, each a line naming the file. Returns 0
+// when the clip is to be used, 1 when it failed (or has warnings under
+// --strict; notes never count), 2
 // when an option named a take or a node the clip does not have.
 int announceLoad(const LoadedClip& clip, const GlobalOptions& options);
 

@@ -2,16 +2,20 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "bvh_diagnostics.h"
+#include "bvh_numbers.h"
 #include "bvh_root.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
 #include "fbx_choice.h"
+#include "fbx_file_name.h"
 #include "fbx_report.h"
 #include "fbx_skl_generator.h"
 #include "fbxsdk/fileio7/kfbx7_reader.h"
@@ -61,6 +65,34 @@ class ReaderSink : public Kvat::Bvh::Diagnostics {
   BvhFactsBuilder& m_rFacts;
 };
 
+// Every channel in file order as "Hips Xrotation" (the ROOT joint by its
+// file's name), and the fewest samples any of them holds.
+std::size_t listColumns(const Kvat::Secne::BvhRoot& root, const BvhFacts& facts, std::vector<std::string>& columns) {
+  std::string rootName = "Root";
+  for (const BvhJointLine& j : facts.joints)
+    if (j.keyword == BvhJointLine::Keyword::Root) rootName = j.name;
+  std::size_t fewest = static_cast<std::size_t>(-1);
+  const Kvat::Motion::MotionList& motions = root.motions();
+  for (std::size_t m = 0; m < motions.count(); ++m) {
+    const Kvat::Motion::Motion& motion = *motions.motion(m);
+    const std::string joint = m == 0 && motion.name() == "Root" ? rootName : motion.name();
+    for (std::size_t f = 0; f < motion.count(); ++f) {
+      columns.push_back(joint + " " + motion.fx(f)->name());
+      fewest = std::min(fewest, motion.fx(f)->function()->samples().size());
+    }
+  }
+  return columns.empty() ? 0 : fewest;
+}
+
+// The text of the first error's line, where a number written without its
+// decimal point may explain it.
+std::string firstErrorLine(const LoadedClip& clip) {
+  if (clip.diagnostics.located.empty()) return "";
+  const ReaderError& e = clip.diagnostics.located.front();
+  if (e.line <= 0 || e.text.empty() || !std::isalnum(static_cast<unsigned char>(e.text[0]))) return "";
+  return readLineOf(clip.path, e.line).value_or("");
+}
+
 void loadBvh(LoadedClip& clip) {
   clip.kind = "bvh";
   BvhFactsBuilder facts;
@@ -73,13 +105,16 @@ void loadBvh(LoadedClip& clip) {
   }
   clip.samples = sampleCount(*clip.root);
   const std::size_t joints = anyJointFromFile(*clip.root) ? clipNodes(*clip.root, nullptr).size() - 1 : 0;
-  const BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples};
+  BvhLoadView view{clip.diagnostics, *clip.facts, joints, clip.samples, 0, {}, firstErrorLine(clip)};
+  view.fewestSamples = listColumns(static_cast<Kvat::Secne::BvhRoot&>(*clip.root), *clip.facts, view.columns);
   const std::string empty = bvhEmptyReason(view);
   if (!empty.empty()) {
     clip.error = "cannot read '" + clip.path + "': " + empty;
     return;
   }
-  clip.warnings = bvhWarnings(view);
+  BvhMessages messages = bvhMessages(view);
+  clip.warnings = std::move(messages.warnings);
+  clip.notes = std::move(messages.notes);
 }
 
 // The user's take and start node, on a clip the module has loaded.
@@ -119,6 +154,15 @@ void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   if (KFbx7FileVersion(clip.path.c_str())) {
     if (!readFbx7(clip, fbx)) return;
   } else {
+    std::string readInstead;
+    const std::string nameProblem = fbxNameProblem(clip.path, readInstead);
+    if (!nameProblem.empty()) {
+      clip.error = "cannot read '" + clip.path + "': " + nameProblem;
+      return;
+    }
+    if (!readInstead.empty())
+      clip.warnings.push_back("FBX files are read under a .fbx name: the reader read '" + readInstead +
+                              "' in its place");
     fbx.reset(Kvat::Secne::createFbxRoot(clip.path.c_str()));
   }
   if (!fbx) {
@@ -128,7 +172,7 @@ void loadFbx(LoadedClip& clip, const LoadOptions& options) {
   if (!applyFbxChoices(clip, *fbx, options)) return;
   // The module shows nothing for such a file, silently; here it is an error,
   // which names the dropped links that may have caused it.
-  clip.warnings = fbxLinkWarnings(*fbx);
+  for (const std::string& w : fbxLinkWarnings(*fbx)) clip.warnings.push_back(w);
   std::string why = fbxLoadFailure(*fbx);
   if (fbx->outcome() == Kvat::Secne::FbxRoot::Outcome::kNoHips) why += fbxStartCandidates(*fbx);
   if (!why.empty()) {

@@ -31,6 +31,7 @@ struct LoadedClip {
   std::string error;                  // one line naming the file and what is wrong; empty on success
   bool usage = false;                 // the error is about an option's value (exit status 2)
   std::vector<std::string> warnings;  // sentences about the file, without its name
+  std::vector<std::string> notes;     // ... about faults that cost nothing: never an error, not even with --strict
   ReaderOutput diagnostics;           // what the reader said while loading
   std::optional<BvhFacts> facts;      // what a BVH file declares about itself
   std::size_t samples = 0;            // the most samples of any channel

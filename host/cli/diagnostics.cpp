@@ -1,6 +1,9 @@
 #include "diagnostics.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "bvh_numbers.h"
 
 namespace Boneplay {
 namespace Cli {
@@ -100,6 +103,8 @@ std::string framesContext(const BvhLoadView& load, std::size_t rows) {
   const bool declared = facts.declaredFrames && *facts.declaredFrames >= 1;
   if (declared && rows >= *facts.declaredFrames)
     return "after all " + number(*facts.declaredFrames) + " declared frames were read";
+  if (!declared && rows > 0 && rows == facts.rowLines.size() && load.samples == rows)
+    return "after all " + countOf(rows, "row") + " of the file " + (rows == 1 ? "was" : "were") + " read";
   std::string s = rows == 0 ? std::string("before the first frame")
                             : "after " + countOf(rows, "frame") + (rows == 1 ? " was" : " were") + " read";
   if (load.samples < facts.rowLines.size())
@@ -110,8 +115,25 @@ std::string framesContext(const BvhLoadView& load, std::size_t rows) {
   return s;
 }
 
+// The 1-based row a line holds, or 0.
+std::size_t rowOfLine(const BvhFacts& facts, int line) {
+  const auto found = std::lower_bound(facts.rowLines.begin(), facts.rowLines.end(), line);
+  return found != facts.rowLines.end() && *found == line ? static_cast<std::size_t>(found - facts.rowLines.begin()) + 1
+                                                         : 0;
+}
+
 std::string contextOf(const BvhLoadView& load, const ReaderError& e) {
   const BvhFacts& facts = load.facts;
+  const std::string word = wordAt(load.errorLine, e.column);
+  if (isPointlessExponent(word)) {
+    const std::size_t row = rowOfLine(facts, e.line);
+    const std::string sentence =
+        ": " + pointlessExponentSentence(word, numbersBefore(load.errorLine, e.column), load.columns, row);
+    if (row > 0) return sentence;
+    if (facts.motionLine > 0 && e.line > facts.motionLine)
+      return sentence + "; the line is taken as a bad header, " + framesContext(load, rowsBefore(facts, e));
+    return sentence + "; the reader stops reading the skeleton there";
+  }
   if (const BvhJointLine* bad = badNameOnLine(facts, e.line))
     return ": " + badNameSentence(*bad) + "; the reader stops reading the skeleton there";
   if (facts.motionLine > 0 && e.line == facts.motionLine && e.text != "\n")
@@ -131,10 +153,10 @@ std::string rowsWarning(const BvhFacts& facts) {
     const std::size_t first = static_cast<std::size_t>(declared);  // 0-based index of the first extra row
     s += first + 1 == rows
              ? ": row " + std::to_string(rows) + " (line " + std::to_string(facts.rowLines.back()) +
-                   ") is beyond the declared count and is played too"
+                   ") is beyond the declared count; the reader keeps it"
              : ": rows " + std::to_string(first + 1) + " to " + std::to_string(rows) + " (lines " +
                    std::to_string(facts.rowLines[first]) + " to " + std::to_string(facts.rowLines.back()) +
-                   ") are beyond the declared count and are played too";
+                   ") are beyond the declared count; the reader keeps them";
   } else {
     s += rows + 1 >= declared ? ": frame " + number(declared) + " is missing"
                               : ": frames " + std::to_string(rows + 1) + " to " + number(declared) + " are missing";
@@ -145,6 +167,17 @@ std::string rowsWarning(const BvhFacts& facts) {
 }
 
 std::vector<std::string> readerErrors(const BvhLoadView& load) { return splitReaderOutput(load.output.out).errors; }
+
+// Whether the first error cost nothing: it stands after every row of the
+// file, and every channel holds a sample of every row.
+bool nothingLost(const BvhLoadView& load) {
+  const BvhFacts& facts = load.facts;
+  if (load.output.located.empty() || facts.rowLines.empty()) return false;
+  const ReaderError& e = load.output.located.front();
+  const bool atTheEnd = e.text.empty() || e.text == "\n";
+  return atTheEnd && e.line >= facts.rowLines.back() && rowsBefore(facts, e) == facts.rowLines.size() &&
+         load.fewestSamples == facts.rowLines.size() && load.samples == facts.rowLines.size();
+}
 
 }  // namespace
 
@@ -165,8 +198,9 @@ std::string describeFirstError(const BvhLoadView& load) {
   return "";
 }
 
-std::vector<std::string> bvhWarnings(const BvhLoadView& load) {
-  std::vector<std::string> warnings;
+BvhMessages bvhMessages(const BvhLoadView& load) {
+  BvhMessages messages;
+  std::vector<std::string>& warnings = messages.warnings;
   const BvhFacts& facts = load.facts;
   const ReaderOutputParts parts = splitReaderOutput(load.output.out);
   const std::vector<std::string> fatal = scannerFatalMessages(load.output.err);
@@ -176,7 +210,10 @@ std::vector<std::string> bvhWarnings(const BvhLoadView& load) {
     std::string first = describeFirstError(load);
     const std::size_t more = parts.errors.size() + fatal.size() - 1;
     if (more > 0) first += " (and " + countOf(more, "more report") + "; --verbose shows them)";
-    warnings.push_back(first);
+    if (fatal.empty() && nothingLost(load))
+      messages.notes.push_back(first + "; nothing was lost");
+    else
+      warnings.push_back(first);
     if (!load.output.located.empty()) explainedLine = load.output.located.front().line;
   }
   bool namesExplained = false;
@@ -200,7 +237,7 @@ std::vector<std::string> bvhWarnings(const BvhLoadView& load) {
                        " a carriage return alone, which the reader does not take as a line end");
   const std::string rows = rowsWarning(facts);
   if (!rows.empty()) warnings.push_back(rows);
-  return warnings;
+  return messages;
 }
 
 std::string bvhEmptyReason(const BvhLoadView& load) {

@@ -1,5 +1,7 @@
 #include "info_json.h"
 
+#include <cmath>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <utility>
 
@@ -17,6 +19,13 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 Json orNull(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+// A count is written whole (2, not 2.0); a count the file writes with a
+// fraction stays as written.
+Json countOrNull(const std::optional<double>& v) {
+  if (v && *v == std::floor(*v) && *v >= 0 && *v <= 9007199254740992.0) return Json(static_cast<std::uint64_t>(*v));
+  return orNull(v);
+}
 
 Json nodeList(LoadedClip& clip) {
   Json list = Json::array();
@@ -78,7 +87,7 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
     doc["duration"] = clipLength(*clip.root);
     doc["start"] = 0.0;
   }
-  doc["declared_frames"] = facts ? orNull(facts->declaredFrames) : Json(nullptr);
+  doc["declared_frames"] = facts ? countOrNull(facts->declaredFrames) : Json(nullptr);
   doc["frame_time"] = facts ? orNull(facts->frameTime) : Json(nullptr);
   doc["rows"] = facts ? Json(facts->rowLines.size()) : Json(nullptr);
   doc["duration_at_file_rate"] = facts && facts->fileRate() && clip.samples > 0
@@ -87,6 +96,7 @@ void writeInfoJson(LoadedClip& clip, std::ostream& out) {
   doc["nodes"] = nodeList(clip);
   if (clip.fbx7) addFbx7Json(*clip.fbx7, doc);
   doc["warnings"] = clip.warnings;
+  doc["notes"] = clip.notes;
   out << doc.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 

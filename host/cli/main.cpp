@@ -8,11 +8,13 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "clip_commands.h"
 #include "convert_command.h"
+#include "did_you_mean.h"
 #include "render_command.h"
 
 namespace {
@@ -104,8 +106,11 @@ void addRender(CLI::App& app, RenderRequest& render) {
   cmd->add_flag("--follow", render.follow, "Keep the skeleton's first joint in the middle of the picture");
   cmd->add_flag("--stamp", render.stamp, "Write each frame's time in its top-left corner (GIF, PNG, SVG)");
   cmd->add_option("--speed", render.speed,
-                  "host (default): the host's 30 samples per second; file: the clip plays at its own frame time")
+                  "host (default): the host's 30 samples per second (without --speed, a BVH clip declared at "
+                  "another rate is told how it plays); file: a BVH clip plays at its own frame time (FBX clips "
+                  "play their own times either way)")
       ->check(CLI::IsMember({"host", "file"}))
+      ->each([&render](const std::string&) { render.speedAsked = true; })
       ->option_text("host|file");
   cmd->add_option("--up", render.up, "y (default), or z for clips recorded with Z up")
       ->check(CLI::IsMember({"y", "z"}))
@@ -169,7 +174,10 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
-    return code == 0 ? 0 : 2;
+    if (code == 0) return 0;
+    const std::string hint = didYouMean(app, argc, argv);
+    if (!hint.empty()) std::cerr << "boneplay: " << hint << "\n";
+    return 2;
   }
   if (app.got_subcommand("info")) return runInfo(info, global);
   if (app.got_subcommand("render")) return runRender(render, global);

@@ -14,9 +14,11 @@
 #include "gallery.h"
 #include "item_scene.h"
 #include "kv_motion.h"
+#include "module_messages.h"
 #include "output_file.h"
 #include "playback.h"
 #include "reader_output.h"
+#include "render_range.h"
 #include "take_file.h"
 #include "writers.h"
 
@@ -118,21 +120,18 @@ struct ClipOutcome {
 // The picture's time range and how fast the host's time runs through it.
 std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, const Shared& shared,
                           Host::PlaybackSettings& settings) {
-  double start = 0.0;
-  double length = clip ? clipLength(*clip->root) : sceneLength(shared.scene);
-  // An FBX clip plays its current take's span (nothing when the take has no keys).
-  if (const Kvat::Secne::FbxRoot* fbx = clip ? asFbxRoot(*clip->root) : nullptr)
-    if (!fbxTakeSpan(*fbx, start, length)) start = length = 0.0;
-  if (clip && request.speed == "file") {
-    const std::optional<double> rate = clip->facts ? clip->facts->fileRate() : std::nullopt;
-    if (!rate) return "'" + clip->path + "' declares no usable Frame Time, which --speed file needs";
-    settings.timeScale = Kvat::Motion::FxPlot::kSamplingInterval * *rate;
-    length = clip->samples > 1 ? static_cast<double>(clip->samples - 1) / *rate : 0.0;
-  }
+  std::optional<ClipSpan> span;
+  if (clip) span = clipSpan(*clip, request.speed == "file", settings.timeScale);
+  if (clip && !span) return "'" + clip->path + "' declares no usable Frame Time, which --speed file needs";
+  RangeChosen range = chooseRange(span, {request.from, request.to, request.at}, sceneLength(shared.scene));
+  const std::string rate = clip && !request.speedAsked && clip->facts ? rateNote(*clip->facts) : "";
+  if (!rate.empty()) range.notes.insert(range.notes.begin(), rate);
+  // Only a clip has a span, and so notes.
+  for (const std::string& note : range.notes) std::cerr << "boneplay: note: '" << clip->path << "': " << note << "\n";
   settings.fps = request.fps;
-  settings.from = request.from.value_or(start);
-  settings.to = request.to.value_or(std::max(settings.from, length));
-  settings.still = request.at;  // one more frame at exactly that time; the framing covers the range too
+  settings.from = range.from;
+  settings.to = range.to;
+  settings.still = range.at;  // one more frame at exactly that time; the framing covers the range too
   return "";
 }
 
@@ -143,8 +142,9 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
   if (!rangeError.empty()) return {1, rangeError, ""};
   const double frames = std::floor((settings.to - settings.from) * settings.fps + 1e-9) + 1;
   if (!(frames >= 1 && frames <= kMaxFrames)) {
-    char count[32];
-    std::snprintf(count, sizeof count, "%.3g", frames);
+    // Counts are whole numbers, written whole ("24000", not "2.4e+04").
+    char count[400] = "too many";
+    if (std::isfinite(frames)) std::snprintf(count, sizeof count, "%.0f", frames);
     return {2,
             std::string("the range and --fps give ") + count + " frames; at most " + std::to_string(kMaxFrames) +
                 " are drawn",
@@ -190,13 +190,16 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
     played.animation.title = clip->path.substr(clip->path.find_last_of('/') + 1);
     if (fbx) played.animation.title += ", take \"" + clip->take + "\"";
   }
-  for (const auto& m : played.messages)
-    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")\n";
+  for (const auto& m : played.messages) {
+    const std::string reason = moduleMessageReason(m.title, m.text);
+    std::cerr << "boneplay: the module shows \"" << m.text << "\" (" << m.title << ")"
+              << (reason.empty() ? "" : ": " + reason) << "\n";
+  }
   bool anyLine = false;
   for (const Render::Frame& f : played.animation.frames) anyLine = anyLine || !f.segments.empty();
   if (!anyLine) {
-    const std::string what = clip ? "'" + clip->path + "'" : "the scene's rig";
-    return {1, "cannot show " + what + ": its skeleton has no bones to draw", ""};
+    if (!clip) return {1, "cannot show the scene's rig: " + rigNamesReport(shared.scene), ""};
+    return {1, "cannot show '" + clip->path + "': its skeleton has no bones to draw", ""};
   }
   animation = std::move(played.animation);
   return {};

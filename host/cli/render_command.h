@@ -29,6 +29,7 @@ struct RenderRequest {
   bool follow = false;         // the camera keeps the skeleton's first joint in the middle
   bool stamp = false;          // each frame's time in its corner
   std::string speed = "host";  // "host": 30 samples per second; "file": the file's own frame time
+  bool speedAsked = false;     // --speed was given: a clip's own rate goes untold
   std::string up = "y";        // "z": the clip was recorded with Z up
   std::string module;          // the module file; empty: next to this program
   std::string take;            // FBX clips: the take to show; empty: the module's choice

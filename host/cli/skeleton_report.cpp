@@ -1,5 +1,7 @@
 #include "skeleton_report.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -34,6 +36,9 @@ std::string csvField(const std::string& s) {
 }
 
 std::string number(double v, const char* format = "%.17g") {
+  // One spelling for each number that is not finite, whatever its sign bits.
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
   char buf[40];
   std::snprintf(buf, sizeof buf, format, v);
   return buf;
@@ -123,6 +128,19 @@ void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& ou
     for (int k = 0; k < 16; ++k) out << ',' << number(m[k]);
     out << ',' << roleName(nodes[i].role) << ',' << csvField(nodes[i].fileName) << ',' << file << "\n";
   });
+}
+
+std::string nonFinitePose(LoadedClip& clip, const PoseRequest& request) {
+  const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
+  std::string found;
+  poseAll(*clip.root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
+    if (!found.empty() || std::all_of(m.data(), m.data() + 16, [](double v) { return std::isfinite(v); })) return;
+    found = "the pose of " + (nodes[i].role == Role::Top ? nodes[i].node->name() : jointName(nodes[i])) + " at " +
+            number(request.times[t], "%.6g") +
+            " s is not finite: a value grows beyond the range of numbers as it is carried down the chain (CSV "
+            "writes nan or inf, JSON null)";
+  });
+  return found;
 }
 
 void writeInfo(LoadedClip& clip, std::ostream& out) {

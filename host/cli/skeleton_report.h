@@ -21,6 +21,12 @@ struct PoseRequest {
 void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& out);
 void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out, bool header);
 
+// The first joint (in time, then in pre-order) whose world matrix holds a
+// number that is not finite, as a sentence naming the joint and the time;
+// "" when every pose is finite. CSV writes such numbers as nan, inf and
+// -inf, JSON as null.
+std::string nonFinitePose(LoadedClip& clip, const PoseRequest& request);
+
 // The skeleton tree with offsets and channels, the samples read and the
 // file's own frame count and frame time.
 void writeInfo(LoadedClip& clip, std::ostream& out);

@@ -22,6 +22,12 @@ namespace {
 
 const std::string kRow = "0 0 0 0 0 0 0 0 0\n";
 
+std::string repeated(const std::string& text, std::size_t times) {
+  std::string s;
+  for (std::size_t i = 0; i < times; ++i) s += text;
+  return s;
+}
+
 std::map<std::string, std::string> contents() {
   const std::string worked = kWorkedClip;
   std::string crOnly = worked;
@@ -50,6 +56,17 @@ std::map<std::string, std::string> contents() {
       {"badheader.bvh", clipWithMotion("Frame Time: 0.01\nFrames: x\n" + kRow + kRow)},
       {"cronly.bvh", crOnly},
       {"Upper.BVH", worked},
+      // Numbers with an exponent but no decimal point, in a row and in the hierarchy.
+      {"pyexp.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "1 2 3 0 1e-05 0 0 0 45\n")},
+      {"exp3e2.bvh", clipWithMotion("Frames: 3\nFrame Time: 0.01\n" + kRow + "1 2 3 0 3e2 0 0 0 45\n" + kRow)},
+      {"negexp.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "1 2 3 0 -1e-05 0 0 0 45\n")},
+      {"expoffset.bvh", "HIERARCHY\nROOT H\n{\nOFFSET 1e-05 0 0\n}\n"},
+      {"truncrow.bvh", worked.substr(0, worked.size() - 3)},
+      {"rate120.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.008333333333333333\n" + kRow + kRow)},
+      // 101 rows one second apart: 100 s at the file's own rate.
+      // A key that overflows: the pose is not finite.
+      {"huge.bvh", clipWithMotion("Frames: 2\nFrame Time: 0.01\n" + kRow + "0 1.0e308 0 0 0 0 0 0 0\n")},
+      {"long.bvh", clipWithMotion("Frames: 101\nFrame Time: 1\n" + repeated(kRow, 101))},
   };
 }
 

@@ -12,6 +12,9 @@ namespace {
 
 using clitest::boneplay;
 
+const std::string kWalkFbx = std::string(BONEPLAY_SOURCE_DIR) + "/samples/walk.fbx";
+const std::string kRigScene = std::string(BONEPLAY_SOURCE_DIR) + "/samples/rig.json";
+
 struct Line {
   std::string args;  // {NAME} stands for a fixture clip or a path in the temporary folder
   int status;
@@ -63,6 +66,13 @@ void writeFolders() {
   clitest::writeTemp("twice.json", R"({"items": [{"name": "A"}, {"name": "A"}]})");
   clitest::writeTemp("clip.fbx", "; not really\n");
   clitest::writeTemp("typeless.json", R"({"items":[{"name":"A","type":3}]})");
+  // FBX under other names: alone, and beside a file of that name with .fbx appended.
+  const std::string fbx = clitest::slurp(kWalkFbx);
+  clitest::writeTemp("clip.dat", fbx);
+  clitest::writeTemp("beside.dat", "not read");
+  clitest::writeTemp("beside.dat.fbx", fbx);
+  clitest::writeTemp("norig.json",
+                     R"({"items":[{"name":"Fig"},{"name":"A","parent":"Fig"},{"name":"B","parent":"A"}]})");
 }
 
 const Line kLines[] = {
@@ -81,12 +91,13 @@ const Line kLines[] = {
      R"("mixamorig:Spine" holds ':')",
      "^$", ""},
     {"info {noeol.bvh}", 0,
-     R"(warning: '*noeol.bvh': syntax error at line 20, column 20, at the end of the file, after all 2 declared )"
-     R"(frames were read)",
-     "samples: 2 read", ""},
+     R"(note: '*noeol.bvh': syntax error at line 20, column 20, at the end of the file, after all 2 declared )"
+     R"(frames were read; nothing was lost)",
+     "samples: 2 read", "warning"},
     {"info {blankend.bvh}", 0,
      "syntax error at line 21, column 1, an empty line, after all 2 declared frames were read", "", ""},
-    {"--strict info {noeol.bvh}", 1, R"(error (--strict): '*noeol.bvh': syntax error)", "^$", ""},
+    {"--strict info {noeol.bvh}", 0, R"(note: '*noeol.bvh': syntax error)", "samples: 2 read",
+     "error (--strict)|warning"},
     {"info {cronly.bvh}", 1, "carriage return alone, which the reader does not take as a line end", "^$", ""},
     {"pose {Upper.BVH}", 1, R"(Upper.BVH': only the lower-case extension .bvh selects the BVH reader)", "^$", ""},
     {"pose /nonexistent/walk.bvh", 1, "boneplay: cannot open '/nonexistent/walk.bvh': No such file or directory\n",
@@ -120,7 +131,7 @@ const Line kLines[] = {
     {"info {worked.bvh} {empty.bvh} {extra.bvh}", 1, "empty.bvh", "file: *worked*file: *extra", ""},
     {"info {two}", 0, "^$", "file: *two/a.bvh*file: *two/b.bvh", "notes"},
     {"info {nothing}", 1, "nothing' is a folder without .bvh or .fbx clips", "^$", ""},
-    {"info --format json {worked.bvh}", 0, "^$", R"("takes":null,*"declared_frames":2.0,"frame_time":0.01)", ""},
+    {"info --format json {worked.bvh}", 0, "^$", R"("takes":null,*"declared_frames":2,"frame_time":0.01)", ""},
     // Usage errors.
     {"pose {worked.bvh} --times 0 --every-sample", 2, "excludes", "^$", ""},
     {"pose --times 0,abc", 2, "not a number: abc", "^$", ""},
@@ -128,7 +139,7 @@ const Line kLines[] = {
     {"pose --format xml", 2, "--format", "^$", ""},
     {"info --format yaml", 2, "--format", "^$", ""},
     {"", 2, "subcommand", "^$", ""},
-    {"frobnicate", 2, "", "^$", ""},
+    {"frobnicate", 2, "", "^$", "did you mean"},
     {"render {worked.bvh} --no-clip", 2, "--no-clip shows the scene's own rig: give no CLIP", "^$", ""},
     {"render {worked.bvh} {extra.bvh} -o {x.gif}", 2, "-o names one picture, but 2 clips were given", "^$", ""},
     {"render {worked.bvh} -o {x.gif} --out-dir {d}", 2, "excludes", "^$", ""},
@@ -141,12 +152,13 @@ const Line kLines[] = {
     {"render --at 1 -o {x.gif}", 2, "--at makes a still picture", "", ""},
     {"render --scale 2 --auto-resize -o {x.gif}", 2, "excludes", "", ""},
     {"render --from 2 --to 1 -o {x.gif}", 2, "--to comes before --from", "", ""},
-    {"render --fps 240 --to 1000 -o {x.gif}", 2, "frames; at most 20000", "", ""},
+    {"render {long.bvh} --speed file --fps 240 -o {x.gif}", 2,
+     "the range and --fps give 24001 frames; at most 20000 are drawn", "", "e+"},
     {"render --help", 0, "^$", "--from SECONDS*--fps N*--up y|z", "FLOAT|NUMBER|TEXT"},
     // Render failures and what it writes.
     {"render {notime.bvh} --speed file -o {x.gif}", 1, "declares no usable Frame Time, which --speed file needs", "",
      ""},
-    {"render {worked.bvh} --to 0 --size 32x32 -o {one.gif}", 0, "^$", "one.gif: 1 frame, 32x32", ""},
+    {"render {worked.bvh} --speed host --to 0 --size 32x32 -o {one.gif}", 0, "^$", "one.gif: 1 frame, 32x32", ""},
     {"render {worked.bvh} {empty.bvh} --to 0 --size 32x32 --out-dir {worst}", 1, "the file is empty",
      "worst/worked.gif: 1 frame", ""},
     {"render /nonexistent/clip.bvh -o {x.gif}", 1, "cannot open '/nonexistent/clip.bvh'", "", ""},
@@ -158,6 +170,87 @@ const Line kLines[] = {
     {"render --scene {twice.json} -o {x.gif}", 1, "twice.json: item 1 (A): the name is already item 0's", "", ""},
     {"render --item Nobody -o {x.gif}", 1, "no item named 'Nobody'", "", ""},
     {"render -o /nonexistent/dir/out.gif --to 0.1", 1, "cannot write '/nonexistent/dir/out.gif'", "", ""},
+    // Notes tell of faults that lost nothing: printed, never an error, --strict or not.
+    {"--strict info {blankend.bvh}", 0,
+     "note: '*blankend.bvh': syntax error at line 21, column 1, an empty line, after all 2 declared frames were "
+     "read; nothing was lost",
+     "samples: 2", "warning|error (--strict)"},
+    {"--strict info {truncrow.bvh}", 1, "error (--strict): '*truncrow.bvh': syntax error at line 20*end of the file",
+     "^$", "note"},
+    {"info --format json {noeol.bvh} {extra.bvh}", 0, "",
+     R"("warnings":[],"notes":["syntax error at line 20*"warnings":["the file declares 2 frames*"notes":[])", ""},
+    // A number with an exponent and no decimal point: named, its dialect form, and the channel it changes.
+    {"info {pyexp.bvh}", 0,
+     R"(warning: '*pyexp.bvh': syntax error at line 20, column 9, at "1e": "1e-05" is not a number in this BVH )"
+     R"(dialect, which needs a decimal point in a number with an exponent: write 1.0e-05; the reader reads it )"
+     R"(as -5, so Hips Xrotation is -5 in row 2)",
+     "samples: 2", ""},
+    {"--strict pose {pyexp.bvh}", 1, "error (--strict)*write 1.0e-05", "^$", ""},
+    {"info {exp3e2.bvh}", 0,
+     R"("3e2" is not a number*write 3.0e2; the reader skips it, so from Hips Xrotation on the values in row 2 )"
+     R"(land one channel early, and the values of Chest Yrotation, the last channel, are shifted one frame early )"
+     R"(from that row on)",
+     "", ""},
+    {"info {negexp.bvh}", 0,
+     R"(at "e": "-1e-05" is not a number*write -1.0e-05; the reader reads it as -1, so Hips Xrotation is -1 in row )"
+     R"(2 and from Hips Yrotation on the row's values land 1 channel late)",
+     "", ""},
+    {"info {expoffset.bvh}", 1,
+     R"(no joint was read from it: syntax error at line 4, column 8, at "1e": "1e-05" is not a number*write )"
+     R"(1.0e-05; the reader stops reading the skeleton there)",
+     "^$", ""},
+    // render tells a clip's own rate, ends at the declared frames and brings the range into the clip.
+    {"render {rate120.bvh} --size 32x32 -o {r.gif}", 0,
+     "note: '*rate120.bvh': it is declared at 120 frames per second, and the host plays every clip at 30 samples "
+     "per second, so it plays 4\u00d7 slower than recorded; --speed file plays it at its own rate",
+     "r.gif: 2 frames", ""},
+    {"render {rate120.bvh} --speed file --fps 240 --size 32x32 -o {r.gif}", 0, "^$", "r.gif: 3 frames", ""},
+    {"render {rate120.bvh} --speed host --size 32x32 -o {r.gif}", 0, "^$", "r.gif: 2 frames", ""},
+    {"render " + clitest::quote(kWalkFbx) + " --speed file --to 0.1 --size 32x32 -o {f.gif}", 0, "^$",
+     "f.gif: 4 frames", "Frame Time"},
+    {"render {extra.bvh} --speed host --size 32x32 -o {x.gif}", 0,
+     "note: '*extra.bvh': the picture ends at frame 2, the last the file declares (0.0333333 s); rows 3 to 4 follow "
+     "it: --to 0.1 shows them",
+     "x.gif: 2 frames", ""},
+    {"render {extra.bvh} --speed host --to 0.1 --size 32x32 -o {x.gif}", 0, "declares 2 frames but holds 4 rows",
+     "x.gif: 4 frames", "picture ends"},
+    {"render {worked.bvh} --speed host --from -1 --to 5 --size 32x32 -o {c.gif}", 0,
+     "--from -1 lies before the clip's start (0 s): it is taken as 0*--to 5 lies past the clip's end (0.0333333 s): "
+     "it is taken as 0.0333333",
+     "c.gif: 2 frames", ""},
+    {"render {worked.bvh} --speed host --at 9 --size 32x32 -o {c.png}", 0,
+     "--at 9 lies past the clip's end (0.0333333 s): it is taken as 0.0333333", "c.png: one frame", ""},
+    // What the FBX reader opens for a name, the module's message boxes, a scene without the rig's names.
+    {"pose {clip.dat}", 1,
+     "cannot read '*clip.dat': it holds FBX, but FBX files are read under a .fbx name: the reader looked for "
+     "'*clip.dat.fbx', which does not exist (rename the file to end in .fbx)",
+     "^$", ""},
+    {"info {two/notes.txt}", 1,
+     "the reader looked for '*notes.txt.fbx', which does not exist (a clip is read as BVH under a .bvh name, as "
+     "FBX under a .fbx name)",
+     "^$", "holds FBX"},
+    {"info {beside.dat}", 0,
+     "warning: '*beside.dat': FBX files are read under a .fbx name: the reader read "
+     "'*beside.dat.fbx' in its place",
+     "take \"Take 001\"", ""},
+    {"render --no-clip --scene " + clitest::quote(kRigScene) + " --auto-resize --to 0 --size 32x32 -o {k.gif}", 0,
+     R"(the module shows "do not resize" (Kestrel): AutoResize works on a clip, not on the rig built from the scene)",
+     "k.gif: 1 frame", ""},
+    {"render --no-clip --scene {norig.json} -o {x.gif}", 1,
+     "cannot show the scene's rig: 0 of the scene's 3 items carry a joint name of the standard rig; the module "
+     "looks for Root, SpineNull, Spine1, Spine2, Spine3, NeckNull, Neck, Head, ...",
+     "^$", ""},
+    // A pose that is not finite: named by joint and time; nan/inf in CSV, null in JSON.
+    {"pose {huge.bvh} --times 0.04 --format csv", 0, "warning: '*huge.bvh': the pose of Hips at 0.04 s is not finite",
+     "0.040000000000000001,1,Root,0,1,0,0,0,0,1,0,0,0,0,1,0,nan,inf,nan,nan,joint", "-nan"},
+    {"pose {huge.bvh} --times 0.04", 0, "the pose of Hips at 0.04 s is not finite", R"("world":[[null,null,)", ""},
+    {"--strict pose {huge.bvh} --times 0.04", 1, "error (--strict): '*huge.bvh': the pose of Hips at 0.04 s", "^$", ""},
+    // Did you mean: at most two edits away, a swap of neighbours counting one.
+    {"rendr", 2, "boneplay: did you mean 'render'?", "^$", ""},
+    {"render --spede file", 2, "--spede*boneplay: did you mean '--speed'?", "^$", ""},
+    {"--strcit info", 2, "did you mean '--strict'?", "^$", ""},
+    {"info --fromat=json", 2, "did you mean '--format'?", "^$", ""},
+    {"pose --xyz", 2, "--xyz", "^$", "did you mean"},
 };
 
 TEST(CliLines, ExitStatusAndMessages) {

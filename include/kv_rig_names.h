@@ -1,5 +1,7 @@
 #pragma once
-// The standard rig's joint names, chain by chain, from the body outwards.
+// The standard rig's joint names, chain by chain, from the body outwards:
+// the module builds its rig skeleton from items of these names, and the
+// stand-in host names them when a scene has none.
 
 namespace Kvat {
 namespace Rig {
