@@ -157,3 +157,48 @@ TEST(CliRenderFiles, EveryCorpusClipInOneGallery) {
 }
 
 }  // namespace
+
+// A batch of clips that read cleanly, with warnings or not at all, two of one
+// name, an FBX clip, and a folder without clips: every command worked with
+// several jobs writes the bytes, in the order, and ends with the status that
+// one job gives.
+TEST(CliJobs, SeveralJobsWriteWhatOneJobWrites) {
+  const std::string batch = clitest::makeTempFolder("jobs-batch");
+  const std::string none = quote(clitest::makeTempFolder("jobs-none"));
+  for (const char* name : {"worked.bvh", "extra.bvh", "empty.bvh", "colon.bvh", "cut.bvh"})
+    clitest::writeTemp(std::string("jobs-batch/") + name, clitest::slurp(clitest::clip(name)));
+  for (const char* name : {"walk.bvh", "walk.fbx"})
+    clitest::writeTemp(std::string("jobs-batch/") + name,
+                       clitest::slurp(std::string(BONEPLAY_SOURCE_DIR) + "/samples/" + name));
+  const std::vector<std::string> commands = {
+      "info " + quote(batch) + " " + none,
+      "--strict info --format json " + quote(batch) + " " + none,
+      "pose --times 0,0.5 --format csv " + none + " " + quote(batch),
+      "-v pose " + quote(batch) + " " + none,
+      "render --size 48x36 --fps 5 --out-dir pics " + quote(batch) + " " + none,
+  };
+  for (std::size_t k = 0; k < commands.size(); ++k) {
+    clitest::Run serial;
+    std::vector<std::string> serialFiles;
+    for (const char* jobs : {"1", "2", "5"}) {
+      SCOPED_TRACE(commands[k] + " --jobs " + jobs);
+      const std::string here = clitest::makeTempFolder("jobs-" + std::to_string(k) + "-" + jobs);
+      const auto r = boneplay(commands[k] + " --jobs " + jobs, here);
+      std::vector<std::string> files;
+      for (const std::string& name : filesIn(here + "/pics"))
+        files.push_back(name + ": " + clitest::slurp(here + "/pics/" + name));
+      if (std::string(jobs) == "1") {
+        serial = r;
+        serialFiles = files;
+        EXPECT_EQ(r.status, 1) << r.err;
+        for (const char* clip : {"worked", "extra", "empty", "colon", "cut", "walk", "jobs-none"})
+          EXPECT_NE((r.out + r.err).find(clip), std::string::npos) << clip;
+        continue;
+      }
+      EXPECT_EQ(r.status, serial.status);
+      EXPECT_EQ(r.out, serial.out);
+      EXPECT_EQ(r.err, serial.err);
+      EXPECT_EQ(files, serialFiles);
+    }
+  }
+}
