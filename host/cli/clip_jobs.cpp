@@ -175,8 +175,9 @@ int runClipJobs(const ClipJobs& batch) {
       continue;
     }
     waitForOne(processes, written, started, batch.clips);
+    std::size_t finished = written;
     running = 0;
-    for (std::size_t i = written; i < started; ++i) running += !processes[i]->ended;
+    for (std::size_t i = written; i < started; ++i) ++(processes[i]->ended ? finished : running);
     for (; written < started && processes[written]->ended; ++written) {
       ClipProcess& p = *processes[written];
       progress.hide();
@@ -187,7 +188,7 @@ int runClipJobs(const ClipJobs& batch) {
       if (batch.done) batch.done(written, p.status, p.ending.empty() ? p.note.text() : std::string());
       processes[written].reset();
     }
-    progress.clipsDone(written);
+    progress.clipsDone(finished);
   }
   progress.hide();
   return status.worst();

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 #include <string>
@@ -156,7 +157,39 @@ TEST(CliRenderFiles, EveryCorpusClipInOneGallery) {
   EXPECT_GE(clips.size() - failed, clips.size() * 3 / 4) << r.err;
 }
 
-}  // namespace
+// Everything a command gave, in one text: its status, both streams and the
+// files it wrote into the folder pics/ of where it ran.
+std::string everythingFrom(const std::string& command, const std::string& where) {
+  const auto r = boneplay(command, where);
+  std::string all = "status " + std::to_string(r.status) + "\n--- stdout\n" + r.out + "--- stderr\n" + r.err;
+  for (const std::string& name : filesIn(where + "/pics"))
+    all += "--- pics/" + name + "\n" + clitest::slurp(where + "/pics/" + name);
+  return all;
+}
+
+// "" when both are the same, else where they part.
+std::string firstDifference(const std::string& a, const std::string& b) {
+  if (a == b) return "";
+  const std::size_t at =
+      std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin();
+  const std::size_t from = at < 80 ? 0 : at - 80;
+  return "they part at byte " + std::to_string(at) + ":\n" + a.substr(from, 160) + "\n--- against ---\n" +
+         b.substr(from, 160);
+}
+
+// Runs the command with --jobs 1, then with each of `jobs`, each in a folder
+// of its own, expects the same from all; returns what --jobs 1 gave.
+std::string expectSameAsOneJob(const std::string& command, std::initializer_list<const char*> jobs) {
+  static int runs = 0;
+  const std::string serial =
+      everythingFrom(command + " --jobs 1", clitest::makeTempFolder("jobs-" + std::to_string(++runs)));
+  for (const char* n : jobs) {
+    const std::string several =
+        everythingFrom(command + " --jobs " + n, clitest::makeTempFolder("jobs-" + std::to_string(++runs)));
+    EXPECT_EQ(firstDifference(serial, several), "") << command << " --jobs " << n;
+  }
+  return serial;
+}
 
 // A batch of clips that read cleanly, with warnings or not at all, two of one
 // name, an FBX clip, and a folder without clips: every command worked with
@@ -170,35 +203,27 @@ TEST(CliJobs, SeveralJobsWriteWhatOneJobWrites) {
   for (const char* name : {"walk.bvh", "walk.fbx"})
     clitest::writeTemp(std::string("jobs-batch/") + name,
                        clitest::slurp(std::string(BONEPLAY_SOURCE_DIR) + "/samples/" + name));
-  const std::vector<std::string> commands = {
-      "info " + quote(batch) + " " + none,
-      "--strict info --format json " + quote(batch) + " " + none,
-      "pose --times 0,0.5 --format csv " + none + " " + quote(batch),
-      "-v pose " + quote(batch) + " " + none,
-      "render --size 48x36 --fps 5 --out-dir pics " + quote(batch) + " " + none,
-  };
-  for (std::size_t k = 0; k < commands.size(); ++k) {
-    clitest::Run serial;
-    std::vector<std::string> serialFiles;
-    for (const char* jobs : {"1", "2", "5"}) {
-      SCOPED_TRACE(commands[k] + " --jobs " + jobs);
-      const std::string here = clitest::makeTempFolder("jobs-" + std::to_string(k) + "-" + jobs);
-      const auto r = boneplay(commands[k] + " --jobs " + jobs, here);
-      std::vector<std::string> files;
-      for (const std::string& name : filesIn(here + "/pics"))
-        files.push_back(name + ": " + clitest::slurp(here + "/pics/" + name));
-      if (std::string(jobs) == "1") {
-        serial = r;
-        serialFiles = files;
-        EXPECT_EQ(r.status, 1) << r.err;
-        for (const char* clip : {"worked", "extra", "empty", "colon", "cut", "walk", "jobs-none"})
-          EXPECT_NE((r.out + r.err).find(clip), std::string::npos) << clip;
-        continue;
-      }
-      EXPECT_EQ(r.status, serial.status);
-      EXPECT_EQ(r.out, serial.out);
-      EXPECT_EQ(r.err, serial.err);
-      EXPECT_EQ(files, serialFiles);
-    }
+  for (const std::string& command : {
+           "info " + quote(batch) + " " + none,
+           "--strict info --format json " + quote(batch) + " " + none,
+           "pose " + none + " " + quote(batch) + " --format csv --times 0,0.5",
+           "-v pose " + quote(batch) + " " + none,
+           "render --size 48x36 --fps 5 --out-dir pics " + quote(batch) + " " + none,
+       }) {
+    const std::string serial = expectSameAsOneJob(command, {"2", "5"});
+    // Every clip was worked, and the worst of them failed.
+    EXPECT_EQ(serial.compare(0, 9, "status 1\n"), 0) << command;
+    for (const char* clip : {"worked", "extra", "empty", "colon", "cut", "walk", "jobs-none"})
+      EXPECT_NE(serial.find(clip), std::string::npos) << command << ": " << clip;
   }
 }
+
+TEST(CliJobs, TheCorpusWithTwoJobsAsWithOne) {
+  const std::string corpus = std::string(BONEPLAY_CORPUS_DIR) + "/bvh";
+  if (filesIn(corpus).empty()) GTEST_SKIP() << "no corpus at " << corpus;
+  for (const std::string& command : {"info " + quote(corpus), "pose " + quote(corpus) + " --format csv --times 0,1.5",
+                                     "render --size 96x72 --fps 2 --out-dir pics " + quote(corpus)})
+    EXPECT_NE(expectSameAsOneJob(command, {"2"}).find("pybvh_cmu_12_01_walk"), std::string::npos) << command;
+}
+
+}  // namespace
