@@ -101,9 +101,20 @@ void BatchProgress::frame(std::size_t done, std::size_t total) {
   m_bOpenLine = true;
 }
 
-void BatchProgress::finish() {
+void BatchProgress::clipsDone(std::size_t done) {
+  if (!m_pOut) return;
+  std::fprintf(m_pOut, "\r\033[Kboneplay: %zu of %zu clips done", done, m_nClips);
+  std::fflush(m_pOut);
+  m_bOpenLine = true;
+}
+
+void BatchProgress::finish() { closeLine("\n"); }
+
+void BatchProgress::hide() { closeLine("\r\033[K"); }
+
+void BatchProgress::closeLine(const char* text) {
   if (!m_pOut || !m_bOpenLine) return;
-  std::fputs("\n", m_pOut);
+  std::fputs(text, m_pOut);
   std::fflush(m_pOut);
   m_bOpenLine = false;
 }

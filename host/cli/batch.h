@@ -43,8 +43,9 @@ class UniqueNames {
   std::set<std::string> m_setTaken;
 };
 
-// Progress on the terminal ("clip 3 of 17, walk.bvh: frame 40 of 120"), kept
-// apart from the captured reader output; silent when stderr is no terminal.
+// Progress on the terminal ("clip 3 of 17, walk.bvh: frame 40 of 120", or
+// "5 of 17 clips done" when clips run in processes of their own), kept apart
+// from the captured reader output; silent when stderr is no terminal.
 class BatchProgress {
  public:
   explicit BatchProgress(std::size_t clips);
@@ -54,9 +55,13 @@ class BatchProgress {
 
   void startClip(std::size_t index, const std::string& name);
   void frame(std::size_t done, std::size_t total);
-  void finish();
+  void clipsDone(std::size_t done);
+  void finish();  // ends the progress line, leaving it on the terminal
+  void hide();    // takes the progress line off the terminal
 
  private:
+  void closeLine(const char* text);
+
   std::FILE* m_pOut = nullptr;
   std::size_t m_nClips;
   std::size_t m_nIndex = 0;

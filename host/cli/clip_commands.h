@@ -14,6 +14,7 @@ namespace Cli {
 struct GlobalOptions {
   bool verbose = false;  // show the reader's own reports
   bool strict = false;   // every warning about a clip is an error
+  int jobs = 0;          // clips worked at once (render, info, pose); 0: one per core
 };
 
 // Shows what loading said: the reader's reports with --verbose, then the

@@ -1,5 +1,7 @@
 #include "gallery.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "output_file.h"
@@ -64,6 +66,28 @@ std::string writeGallery(const std::string& path, const std::vector<GalleryEntry
   std::string error;
   file.commit(error);
   return error;
+}
+
+std::string galleryEntryNote(const GalleryEntry& entry) {
+  std::string note;
+  const auto add = [&](const std::string& field) { note += std::to_string(field.size()) + ":" + field; };
+  for (const std::string* field : {&entry.clip, &entry.picture, &entry.summary}) add(*field);
+  for (const std::string& message : entry.messages) add(message);
+  return note;
+}
+
+GalleryEntry galleryEntryFromNote(const std::string& note) {
+  std::vector<std::string> fields;
+  for (std::size_t at = 0; at < note.size();) {
+    const std::size_t colon = note.find(':', at);
+    if (colon == std::string::npos) break;
+    const std::size_t size = std::strtoull(note.c_str() + at, nullptr, 10);
+    if (size > note.size() - colon - 1) break;
+    fields.push_back(note.substr(colon + 1, size));
+    at = colon + 1 + size;
+  }
+  fields.resize(std::max<std::size_t>(fields.size(), 3));
+  return {fields[0], fields[1], fields[2], std::vector<std::string>(fields.begin() + 3, fields.end())};
 }
 
 }  // namespace Cli

@@ -19,5 +19,11 @@ struct GalleryEntry {
 // Returns "" on success, else what went wrong.
 std::string writeGallery(const std::string& path, const std::vector<GalleryEntry>& entries);
 
+// An entry as bytes and back, as a clip rendered in a process of its own
+// hands it over: every field with its length before it, so that any bytes
+// of a name survive. A note that is cut short gives the fields read so far.
+std::string galleryEntryNote(const GalleryEntry& entry);
+GalleryEntry galleryEntryFromNote(const std::string& note);
+
 }  // namespace Cli
 }  // namespace Boneplay

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "clip_commands.h"
+#include "clip_jobs.h"
 #include "convert_command.h"
 #include "did_you_mean.h"
 #include "render_command.h"
@@ -122,6 +123,27 @@ void addRender(CLI::App& app, RenderRequest& render) {
       ->option_text("PATH");
 }
 
+const CLI::Validator kJobCount = CLI::Validator(
+    [](std::string& text) {
+      try {
+        std::size_t used = 0;
+        if (std::stoi(text, &used) >= 1 && used == text.size()) return std::string();
+      } catch (const std::exception&) {
+      }
+      return "wants a whole number of clips worked at once, 1 or more, not '" + text + "'";
+    },
+    "");
+
+// Every command over many clips works them at once, one process per clip.
+void addJobs(CLI::App& cmd, int& jobs) {
+  cmd.add_option("-j,--jobs", jobs,
+                 "Clips worked at once, each in a process of its own; output and exit status are those of one "
+                 "clip after the other (default: one per core, " +
+                     std::to_string(coreCount()) + " here)")
+      ->check(kJobCount)
+      ->option_text("N");
+}
+
 void addConvert(CLI::App& app, ConvertRequest& convert) {
   CLI::App* cmd = app.add_subcommand(
       "convert", "Write the clip as an FBX or BVH file that poses like it, checked before it is kept");
@@ -169,6 +191,7 @@ int main(int argc, char** argv) {
   addPose(app, pose);
   addRender(app, render);
   addConvert(app, convert);
+  for (const char* name : {"render", "info", "pose"}) addJobs(*app.get_subcommand(name), global.jobs);
 
   try {
     app.parse(argc, argv);

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "batch.h"
+#include "clip_jobs.h"
 #include "clip_nodes.h"
 #include "diagnostics.h"
 #include "fbx_report.h"
@@ -269,14 +270,18 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
   Shared shared;
   if (const int status = prepare(request, clips.size(), shared)) return status;
 
-  BatchStatus status;
-  UniqueNames names;
-  std::vector<GalleryEntry> gallery;
-  BatchProgress progress(clips.size());
-  for (std::size_t i = 0; i < clips.size(); ++i) {
+  // Picture names are handed out in the batch's order, before any clip runs.
+  ClipJobs batch;
+  batch.jobs = options.jobs;
+  std::vector<std::string> names;
+  UniqueNames taken;
+  for (const ClipArgument& c : clips) {
+    batch.clips.push_back(c.path);
+    names.push_back(taken.take(request.noClip ? std::string("rig") : stemOf(c.path)) + shared.extension);
+  }
+  batch.work = [&](std::size_t i, BatchProgress& progress, std::string& note) {
     const std::string& path = clips[i].path;
     GalleryEntry entry{request.noClip ? "the scene's rig" : path, "", "", {}};
-    progress.startClip(i, stemOf(path));
     LoadedClip clip;
     ClipOutcome outcome;
     if (!clips[i].error.empty()) {
@@ -288,7 +293,7 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
       outcome.status = announceLoad(clip, options);
       entry.messages = clip.error.empty() ? clip.warnings : std::vector<std::string>{clip.error};
     }
-    const std::string name = names.take(request.noClip ? std::string("rig") : stemOf(path)) + shared.extension;
+    const std::string& name = names[i];
     const std::string output = !request.output.empty()  ? request.output
                                : request.outDir.empty() ? name
                                                         : request.outDir + "/" + name;
@@ -304,9 +309,16 @@ int runRender(const RenderRequest& request, const GlobalOptions& options) {
       entry.picture = name;
       entry.summary = outcome.summary;
     }
-    status.add(outcome.status);
-    gallery.push_back(std::move(entry));
-  }
+    note = galleryEntryNote(entry);
+    return outcome.status;
+  };
+  std::vector<GalleryEntry> gallery;
+  batch.done = [&](std::size_t i, int, const std::string& note) {
+    gallery.push_back(note.empty() ? GalleryEntry{clips[i].path, "", "", {"its process ended abnormally"}}
+                                   : galleryEntryFromNote(note));
+  };
+  BatchStatus status;
+  status.add(runClipJobs(batch));
   if (!request.outDir.empty()) status.add(writeIndex(request.outDir, gallery));
   return status.worst();
 }

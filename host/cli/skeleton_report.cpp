@@ -114,14 +114,15 @@ void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& o
   out << doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
 }
 
-void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out, bool header) {
+void writePoseCsvHeader(std::ostream& out) {
+  out << "time,index,name,parent";
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) out << ",m" << r << c;
+  out << ",role,file_name,file\n";
+}
+
+void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out) {
   const std::vector<ClipNode> nodes = clipNodes(*clip.root, clip.facts ? &*clip.facts : nullptr);
-  if (header) {
-    out << "time,index,name,parent";
-    for (int r = 0; r < 4; ++r)
-      for (int c = 0; c < 4; ++c) out << ",m" << r << c;
-    out << ",role,file_name,file\n";
-  }
   const std::string file = csvField(clip.path);
   poseAll(*clip.root, request, nodes, [&](std::size_t t, std::size_t i, const Kvat::Matrix4& m) {
     out << number(request.times[t]) << ',' << i << ',' << csvField(nodes[i].node->name()) << ',' << nodes[i].parent;

@@ -17,9 +17,11 @@ struct PoseRequest {
 
 // Poses the skeleton at each time (identity root matrix) and writes every
 // node's world matrix, row-major, in full double precision, with its role
-// and, where the tree renamed it, the file's own name. JSON is one line.
+// and, where the tree renamed it, the file's own name. JSON is one line; CSV
+// is one row per node and time, under the header written once per output.
 void writePoseJson(LoadedClip& clip, const PoseRequest& request, std::ostream& out);
-void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out, bool header);
+void writePoseCsv(LoadedClip& clip, const PoseRequest& request, std::ostream& out);
+void writePoseCsvHeader(std::ostream& out);
 
 // The first joint (in time, then in pre-order) whose world matrix holds a
 // number that is not finite, as a sentence naming the joint and the time;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 #include <string>
@@ -154,6 +155,75 @@ TEST(CliRenderFiles, EveryCorpusClipInOneGallery) {
   EXPECT_EQ(count(html, "<img "), clips.size() - failed);
   EXPECT_EQ(filesIn(out).size(), clips.size() - failed + 1);
   EXPECT_GE(clips.size() - failed, clips.size() * 3 / 4) << r.err;
+}
+
+// Everything a command gave, in one text: its status, both streams and the
+// files it wrote into the folder pics/ of where it ran.
+std::string everythingFrom(const std::string& command, const std::string& where) {
+  const auto r = boneplay(command, where);
+  std::string all = "status " + std::to_string(r.status) + "\n--- stdout\n" + r.out + "--- stderr\n" + r.err;
+  for (const std::string& name : filesIn(where + "/pics"))
+    all += "--- pics/" + name + "\n" + clitest::slurp(where + "/pics/" + name);
+  return all;
+}
+
+// "" when both are the same, else where they part.
+std::string firstDifference(const std::string& a, const std::string& b) {
+  if (a == b) return "";
+  const std::size_t at =
+      std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin();
+  const std::size_t from = at < 80 ? 0 : at - 80;
+  return "they part at byte " + std::to_string(at) + ":\n" + a.substr(from, 160) + "\n--- against ---\n" +
+         b.substr(from, 160);
+}
+
+// Runs the command with --jobs 1, then with each of `jobs`, each in a folder
+// of its own, expects the same from all; returns what --jobs 1 gave.
+std::string expectSameAsOneJob(const std::string& command, std::initializer_list<const char*> jobs) {
+  static int runs = 0;
+  const std::string serial =
+      everythingFrom(command + " --jobs 1", clitest::makeTempFolder("jobs-" + std::to_string(++runs)));
+  for (const char* n : jobs) {
+    const std::string several =
+        everythingFrom(command + " --jobs " + n, clitest::makeTempFolder("jobs-" + std::to_string(++runs)));
+    EXPECT_EQ(firstDifference(serial, several), "") << command << " --jobs " << n;
+  }
+  return serial;
+}
+
+// A batch of clips that read cleanly, with warnings or not at all, two of one
+// name, an FBX clip, and a folder without clips: every command worked with
+// several jobs writes the bytes, in the order, and ends with the status that
+// one job gives.
+TEST(CliJobs, SeveralJobsWriteWhatOneJobWrites) {
+  const std::string batch = clitest::makeTempFolder("jobs-batch");
+  const std::string none = quote(clitest::makeTempFolder("jobs-none"));
+  for (const char* name : {"worked.bvh", "extra.bvh", "empty.bvh", "colon.bvh", "cut.bvh"})
+    clitest::writeTemp(std::string("jobs-batch/") + name, clitest::slurp(clitest::clip(name)));
+  for (const char* name : {"walk.bvh", "walk.fbx"})
+    clitest::writeTemp(std::string("jobs-batch/") + name,
+                       clitest::slurp(std::string(BONEPLAY_SOURCE_DIR) + "/samples/" + name));
+  for (const std::string& command : {
+           "info " + quote(batch) + " " + none,
+           "--strict info --format json " + quote(batch) + " " + none,
+           "pose " + none + " " + quote(batch) + " --format csv --times 0,0.5",
+           "-v pose " + quote(batch) + " " + none,
+           "render --size 48x36 --fps 5 --out-dir pics " + quote(batch) + " " + none,
+       }) {
+    const std::string serial = expectSameAsOneJob(command, {"2", "5"});
+    // Every clip was worked, and the worst of them failed.
+    EXPECT_EQ(serial.compare(0, 9, "status 1\n"), 0) << command;
+    for (const char* clip : {"worked", "extra", "empty", "colon", "cut", "walk", "jobs-none"})
+      EXPECT_NE(serial.find(clip), std::string::npos) << command << ": " << clip;
+  }
+}
+
+TEST(CliJobs, TheCorpusWithTwoJobsAsWithOne) {
+  const std::string corpus = std::string(BONEPLAY_CORPUS_DIR) + "/bvh";
+  if (filesIn(corpus).empty()) GTEST_SKIP() << "no corpus at " << corpus;
+  for (const std::string& command : {"info " + quote(corpus), "pose " + quote(corpus) + " --format csv --times 0,1.5",
+                                     "render --size 96x72 --fps 2 --out-dir pics " + quote(corpus)})
+    EXPECT_NE(expectSameAsOneJob(command, {"2"}).find("pybvh_cmu_12_01_walk"), std::string::npos) << command;
 }
 
 }  // namespace
