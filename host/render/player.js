@@ -200,6 +200,7 @@
       frame: current, time: times[current], playing: timer !== null, follow: cam.follow,
       yaw: cam.yaw, pitch: cam.pitch, zoom: cam.zoom, joint: pts.length ? project(joint(current), c) : null,
       box: figureBox(), shown: [shown.width, shown.height], controlsBottom: $('bar').getBoundingClientRect().bottom,
+      pageBottom: $('help').getBoundingClientRect().bottom,
       window: [window.innerWidth, window.innerHeight], errors: errors});
   }
 
