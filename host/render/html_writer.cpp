@@ -140,7 +140,8 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
       << "<label><input id=\"loop\" type=\"checkbox\" checked> loop</label>"
       << "<label><input id=\"follow\" type=\"checkbox\"> follow</label>\n";
   for (View v : kAllViews) out << "<button data-view=\"" << viewName(v) << "\">" << viewName(v) << "</button>";
-  out << "</div>\n<div id=\"help\">Drag to orbit, shift-drag to pan, wheel to zoom; space plays and pauses, "
+  out << "</div>\n<div id=\"help\">Drag to orbit, shift-drag to pan, wheel to zoom about the pointer; space plays and "
+         "pauses, "
       << "the arrow keys step a frame.</div>\n<output id=\"state\" hidden></output>\n"
       << "<script id=\"clip-meta\" type=\"application/json\">";
   writeMeta(out, animation, options, packed);
