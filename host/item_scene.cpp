@@ -231,6 +231,18 @@ void ItemScene::link() {
   }
 }
 
+ItemScene ItemScene::atRest(LWItemID id) const {
+  ItemScene copy = *this;
+  const int index = indexOf(id);
+  if (index < 0) return copy;
+  Item& item = copy.m_vItems[static_cast<std::size_t>(index)];
+  item.parent = -1;
+  for (Channel& c : item.channels) c = Channel();
+  item.channels[kScaling] = Channel(Triple{1.0, 1.0, 1.0});
+  copy.link();
+  return copy;
+}
+
 LWItemID ItemScene::idOf(std::size_t index) {
   return reinterpret_cast<LWItemID>(static_cast<std::uintptr_t>(index + 1));
 }

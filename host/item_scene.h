@@ -72,6 +72,10 @@ class ItemScene {
   // The first item with exactly that name, or the null id.
   LWItemID find(const std::string& name) const;
 
+  // A copy in which the item stands unmoved at the top of the scene: no
+  // parent, and channels that give the identity matrix at every time.
+  ItemScene atRest(LWItemID id) const;
+
   // The item-info queries.
   LWItemID first(LWItemType type, LWItemID object) const;
   LWItemID next(LWItemID item) const;

@@ -64,8 +64,11 @@ std::vector<double> frameTimes(double from, double to, double fps) {
 
 ItemScene carrierScene() { return ItemScene::parse(R"({"items": [{"name": "Boneplay", "type": "object"}]})"); }
 
-PlaybackResult play(const ItemScene& scene, const PlaybackSettings& settings) {
+PlaybackResult play(const ItemScene& givenScene, const PlaybackSettings& settings) {
   PlaybackResult result;
+  const LWItemID carrier = settings.itemAtRest ? carryingItem(givenScene, settings.itemName) : nullptr;
+  const ItemScene rested = carrier ? givenScene.atRest(carrier) : ItemScene();
+  const ItemScene& scene = carrier ? rested : givenScene;
   StandInHost host(scene);
   host.setEcho(settings.echo);
   PanelService panels;

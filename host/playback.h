@@ -23,6 +23,7 @@ struct PlaybackSettings {
   std::optional<double> scale;  // typed into the panel's Scale field
   bool autoResize = false;      // the panel's AutoResize button
   std::string itemName;         // the carrying item; empty: the scene's first object
+  bool itemAtRest = false;      // the carrying item stands unmoved, whatever the scene says
   double from = 0.0;            // seconds
   double to = 0.0;
   double fps = 30.0;

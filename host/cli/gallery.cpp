@@ -34,7 +34,8 @@ const char* const kStyle =
     "body{font-family:sans-serif;margin:1em;background:#fafafa}"
     "main{display:flex;flex-wrap:wrap;gap:1em}"
     "figure{margin:0;padding:.5em;background:#fff;border:1px solid #ddd;max-width:24em}"
-    "figure img{display:block;max-width:100%}figcaption{font-size:.9em;word-break:break-all}"
+    "figure img{display:block;max-width:100%}figure iframe{display:block;width:22em;height:20em;border:0}"
+    "figcaption{font-size:.9em;word-break:break-all}"
     ".warn{color:#a60}.fail{color:#b00}";
 
 }  // namespace
@@ -50,9 +51,20 @@ std::string writeGallery(const std::string& path, const std::vector<GalleryEntry
       << " clips</h1>\n<main>\n";
   for (const GalleryEntry& e : entries) {
     out << "<figure>";
-    if (!e.picture.empty())
-      out << "<a href=\"" << escapeLink(e.picture) << "\"><img src=\"" << escapeLink(e.picture) << "\" alt=\""
-          << Render::escapeHtml(e.clip) << "\"></a>";
+    // A player page plays in a frame of its own (it shows itself smaller to
+    // fit), under a link that opens it alone; the other kinds are pictures.
+    Render::Format format = Render::Format::Gif;
+    const bool page = Render::formatFromPath(e.picture, format) && format == Render::Format::Html;
+    if (!e.picture.empty()) {
+      const std::string link = escapeLink(e.picture);
+      if (page)
+        out << "<iframe src=\"" << link << "\" title=\"" << Render::escapeHtml(e.clip)
+            << "\" loading=\"lazy\"></iframe>"
+            << "<a href=\"" << link << "\">open the player</a>";
+      else
+        out << "<a href=\"" << link << "\"><img src=\"" << link << "\" alt=\"" << Render::escapeHtml(e.clip)
+            << "\"></a>";
+    }
     out << "<figcaption><b>" << Render::escapeHtml(e.clip) << "</b>";
     if (!e.summary.empty()) out << "<br>" << Render::escapeHtml(e.summary);
     const char* kind = e.picture.empty() ? "fail" : "warn";

@@ -35,6 +35,16 @@ const CLI::Validator kFinite = CLI::Validator(
     },
     "");
 
+// A display scale: 0 would collapse the figure to a point, and one below 0
+// mirrors it, which the panel allows but a picture would only mislead with.
+const CLI::Validator kPositiveScale = CLI::Validator(
+    [](std::string& text) {
+      const std::string finite = kFinite(text);
+      if (!finite.empty()) return finite;
+      return std::stod(text) > 0 ? std::string() : "the scale must be above 0, not " + text;
+    },
+    "");
+
 const char* const kClipHelp = "Clips (.bvh, .fbx) or folders of clips; default the bundled sample walk";
 
 // The FBX choices info and pose offer beside the module's own.
@@ -66,7 +76,7 @@ void addPose(CLI::App& app, PoseCommand& pose) {
                 "Every sample of the clip: 0, 1/30 s, 2/30 s, ... (FBX clips: every key time of the current take)")
       ->excludes(times);
   cmd->add_option("--scale", pose.scale, "Uniform scale applied above the top node (default 1)")
-      ->check(kFinite)
+      ->check(kPositiveScale)
       ->option_text("S");
   cmd->add_option("--format", pose.format, "json (default; one object per clip on one line) or csv")
       ->check(CLI::IsMember({"json", "csv"}))
@@ -96,14 +106,24 @@ void addRender(CLI::App& app, RenderRequest& render) {
   cmd->add_option("--fps", render.fps, "Pictures per second (default 30)")
       ->check(CLI::Range(0.1, 240.0))
       ->option_text("N");
-  auto* scale =
-      cmd->add_option("--scale", render.scale, "Display scale typed into the panel")->check(kFinite)->option_text("S");
+  auto* scale = cmd->add_option("--scale", render.scale, "Display scale typed into the panel, above 0")
+                    ->check(kPositiveScale)
+                    ->option_text("S");
   cmd->add_flag("--auto-resize", render.autoResize, "Press AutoResize: the first joint stands at height 1")
       ->excludes(scale);
   cmd->add_option("--view", render.view, "front, side, top or three-quarter (default)")
       ->option_text("front|side|top|three-quarter");
   cmd->add_option("--size", render.size, "Picture size (default 640x480)")->option_text("WxH");
   cmd->add_option("--at", render.at, "Draw one frame at this time (PNG, SVG)")->check(kFinite)->option_text("SECONDS");
+  cmd->add_option("--frame", render.frame,
+                  "fit: frame the picture on what is drawn; world: on the clip at scale 1 on an unmoved item, "
+                  "with the floor grid in world units (default world with --scale, --auto-resize or --scene, else fit)")
+      ->check(CLI::IsMember({"fit", "world"}))
+      ->option_text("fit|world");
+  cmd->add_option("--as", render.as, "The pictures' kind when -o does not name it (default gif, png with --at)")
+      ->check(CLI::IsMember({"gif", "png", "svg", "html"}))
+      ->excludes(output)
+      ->option_text("gif|png|svg|html");
   cmd->add_flag("--follow", render.follow, "Keep the skeleton's first joint in the middle of the picture");
   cmd->add_flag("--stamp", render.stamp, "Write each frame's time in its top-left corner (GIF, PNG, SVG)");
   cmd->add_option("--speed", render.speed,

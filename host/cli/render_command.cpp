@@ -12,6 +12,7 @@
 #include "clip_nodes.h"
 #include "diagnostics.h"
 #include "fbx_report.h"
+#include "framing.h"
 #include "gallery.h"
 #include "item_scene.h"
 #include "kv_motion.h"
@@ -63,6 +64,7 @@ struct Shared {
   std::string extension;
   Host::ItemScene scene;
   std::string modulePath;
+  bool world = false;  // framed in world units (framing.h)
 };
 
 int prepare(const RenderRequest& request, std::size_t clips, Shared& shared) {
@@ -77,7 +79,8 @@ int prepare(const RenderRequest& request, std::size_t clips, Shared& shared) {
   shared.options.view = *view;
   shared.options.follow = request.follow;
   shared.options.stamp = request.stamp;
-  shared.extension = request.at ? ".png" : ".gif";
+  shared.extension = !request.as.empty() ? "." + request.as : request.at ? ".png" : ".gif";
+  shared.world = framesInWorldUnits(request);
   if (!request.output.empty()) {
     if (!Render::formatFromPath(request.output, shared.format))
       return usage("the output '" + request.output + "' must end in .gif, .png, .svg or .html");
@@ -137,7 +140,7 @@ std::string playbackRange(const RenderRequest& request, const LoadedClip* clip, 
 }
 
 ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Shared& shared, BatchProgress& progress,
-                 Render::Animation& animation) {
+                 Render::Animation& animation, Render::Animation& framing) {
   Host::PlaybackSettings settings;
   const std::string rangeError = playbackRange(request, clip, shared, settings);
   if (!rangeError.empty()) return {1, rangeError, ""};
@@ -203,16 +206,21 @@ ClipOutcome play(const RenderRequest& request, const LoadedClip* clip, const Sha
     return {1, "cannot show '" + clip->path + "': its skeleton has no bones to draw", ""};
   }
   animation = std::move(played.animation);
+  if (shared.world) {
+    const std::string error = playAtRest(shared.scene, settings, framing);
+    if (!error.empty()) return {1, error, ""};
+  }
   return {};
 }
 
 ClipOutcome renderClip(const RenderRequest& request, const LoadedClip* clip, const Shared& shared,
                        const std::string& output, BatchProgress& progress) {
-  Render::Animation animation;
-  ClipOutcome outcome = play(request, clip, shared, progress, animation);
+  Render::Animation animation, framing;
+  ClipOutcome outcome = play(request, clip, shared, progress, animation, framing);
   if (outcome.status != 0) return outcome;
-  if (request.up == "z") turnZUp(animation);
+  if (request.up == "z") turnZUp(animation), turnZUp(framing);
   Render::RenderOptions options = shared.options;
+  if (shared.world) options.framing = &framing;
   if (request.at) options.stillIndex = static_cast<int>(animation.frames.size() - 1);
   OutputFile file(output);
   std::string error = Render::writePicture(shared.format, animation, options, file.tempPath());
@@ -227,7 +235,11 @@ ClipOutcome renderClip(const RenderRequest& request, const LoadedClip* clip, con
   int width = 0, height = 0;
   Render::pictureSize(shared.format, animation, options, width, height);
   outcome.summary = what + ", " + std::to_string(width) + "x" + std::to_string(height) + ", " +
-                    Render::viewName(options.view) + " view";
+                    Render::viewName(options.view) + " view" + (shared.world ? ", world frame" : "");
+  if (shared.world && reachesOutside(animation, options))
+    outcome.message = (clip ? "'" + clip->path + "'" : std::string("the scene's rig")) +
+                      " reaches outside the picture, which is framed on it at scale 1 on an unmoved item "
+                      "(--frame world); --frame fit frames the picture on what is drawn";
   return outcome;
 }
 

@@ -33,6 +33,8 @@ struct RenderRequest {
   std::string up = "y";        // "z": the clip was recorded with Z up
   std::string module;          // the module file; empty: next to this program
   std::string take;            // FBX clips: the take to show; empty: the module's choice
+  std::string frame;           // "fit", "world"; empty: chosen by the request (framing.h)
+  std::string as;              // the pictures' kind when no -o names one: gif, png, svg, html
 };
 
 // Returns the exit status, the worst over the clips: 0, 1 (a clip, the scene,

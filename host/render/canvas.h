@@ -47,7 +47,8 @@ struct Style {
   Colour background{1, 1, 1};
   Colour grid{0.78, 0.80, 0.84};
   Colour text{0.25, 0.25, 0.30};
-  double lineWidth = 2.5;  // pixels at the reference size, grows with the picture
+  Colour gutter{0.86, 0.87, 0.90};  // between a contact sheet's cells
+  double lineWidth = 2.5;           // pixels at the reference size, grows with the picture
   double gridWidth = 1.0;
 };
 

@@ -173,7 +173,7 @@ std::string writeGif(const Animation& animation, const RenderOptions& options, c
   if (!animation.title.empty() && EGifPutComment(gif.get(), animation.title.c_str()) == GIF_ERROR)
     return gifError(gif->Error);
 
-  Projection projection(options.view, animation, w, h, options.follow);
+  Projection projection(options.view, framedOn(animation, options), w, h, options.follow);
   Canvas canvas(w, h);
   const Indexer indexer;
   std::vector<GifPixelType> previous, current(static_cast<std::size_t>(w) * h);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "framing_points.h"
 #include "packed_clip.h"
 #include "player_script.h"
 #include "writers.h"
@@ -38,6 +39,26 @@ std::string number(double v) {
 
 constexpr View kAllViews[] = {View::Front, View::Side, View::Top, View::ThreeQuarter};
 
+void writePoints(std::ostream& out, const std::vector<Point3>& points) {
+  out << '[';
+  for (std::size_t i = 0; i < points.size(); ++i)
+    out << (i ? ",[" : "[") << number(points[i].x) << ',' << number(points[i].y) << ',' << number(points[i].z) << ']';
+  out << ']';
+}
+
+// Framed in world units, the page frames its camera on the stand-ins of the
+// clip at scale 1 and lays its floor where that clip's is.
+void writeFraming(std::ostream& out, const Animation& framing) {
+  const FramingPoints f = framingPoints(framing);
+  out << ",\"framing\":{\"box\":";
+  writePoints(out, f.box);
+  out << ",\"reach\":";
+  writePoints(out, f.reach);
+  out << ",\"floor\":{\"y\":" << number(f.floor.y) << ",\"minX\":" << number(f.floor.minX)
+      << ",\"maxX\":" << number(f.floor.maxX) << ",\"minZ\":" << number(f.floor.minZ)
+      << ",\"maxZ\":" << number(f.floor.maxZ) << "}}";
+}
+
 // What the player needs besides the packed points: colours, sizes, views,
 // quantisation and the frames' shapes.
 void writeMeta(std::ostream& out, const Animation& animation, const RenderOptions& options, const PackedClip& packed) {
@@ -65,7 +86,9 @@ void writeMeta(std::ostream& out, const Animation& animation, const RenderOption
   out << "],\"runs\":[";
   for (std::size_t r = 0; r < packed.runs.size(); ++r)
     out << (r ? "," : "") << '[' << packed.runs[r][0] << ',' << packed.runs[r][1] << ']';
-  out << "]}";
+  out << ']';
+  if (options.framing) writeFraming(out, *options.framing);
+  out << '}';
 }
 
 const char* const kStyleSheet =
@@ -117,7 +140,8 @@ std::string writeHtml(const Animation& animation, const RenderOptions& options, 
       << "<label><input id=\"loop\" type=\"checkbox\" checked> loop</label>"
       << "<label><input id=\"follow\" type=\"checkbox\"> follow</label>\n";
   for (View v : kAllViews) out << "<button data-view=\"" << viewName(v) << "\">" << viewName(v) << "</button>";
-  out << "</div>\n<div id=\"help\">Drag to orbit, shift-drag to pan, wheel to zoom; space plays and pauses, "
+  out << "</div>\n<div id=\"help\">Drag to orbit, shift-drag to pan, wheel to zoom about the pointer; space plays and "
+         "pauses, "
       << "the arrow keys step a frame.</div>\n<output id=\"state\" hidden></output>\n"
       << "<script id=\"clip-meta\" type=\"application/json\">";
   writeMeta(out, animation, options, packed);

@@ -1,9 +1,12 @@
 'use strict';
 // The HTML player: decodes the packed clip, projects its 3D segments with an
 // orbit camera and draws them over a floor grid. Drag to orbit, wheel to
-// zoom, shift-drag to pan; space plays and pauses, the arrow keys step.
+// zoom about the pointer, shift-drag to pan; space plays and pauses, the
+// arrow keys step. A page larger than the window shows its canvas smaller,
+// with the controls still in view.
 // The page keeps its state in #state (JSON) so that a test can read it, and
-// takes "#frame=K&play&follow&view=NAME" in its address as a user's actions.
+// takes "#frame=K&play&follow&view=NAME&zoom=X,Y,DELTA" in its address as a
+// user's actions (zoom: a wheel turn of DELTA at canvas pixel X,Y).
 (function () {
   const errors = [];
   function report(message) {
@@ -59,6 +62,8 @@
       floor.minZ = Math.min(floor.minZ, p[2]), floor.maxZ = Math.max(floor.maxZ, p[2]);
     }
   if (!(floor.minX <= floor.maxX)) Object.assign(floor, {y: 0, minX: -1, maxX: 1, minZ: -1, maxZ: 1});
+  // Framed in world units, the floor is the one of the clip at scale 1.
+  if (clip.framing) Object.assign(floor, clip.framing.floor);
 
   // The camera: yaw and pitch in degrees, a target in the middle of the
   // picture, a scale (the fitted one times the zoom) and a pan in pixels.
@@ -73,22 +78,34 @@
   const dot = (a, p) => a[0] * p[0] + a[1] * p[1] + a[2] * p[2];
   const scale = () => cam.fitScale * cam.zoom;
 
+  // The points the camera is framed on, each with the first joint of its
+  // pose: the clip's own, or, framed in world units, the few the page carries
+  // that span the clip at scale 1 in every view (as offsets from their
+  // joints when following).
+  const ORIGIN = [0, 0, 0];
+  function forEachFramingPoint(fn) {
+    if (clip.framing) {
+      for (const p of (cam.follow ? clip.framing.reach : clip.framing.box)) fn(p, ORIGIN);
+      return;
+    }
+    for (let k = 0; k < n; ++k) {
+      const c = joint(k);
+      for (const p of framePoints(k)) if (p) fn(p, c);
+    }
+  }
+
   // Frames the clip as the pictures do: the whole clip's box, or every pose
   // around its own first joint when following.
   function fit() {
     const usableW = Math.max(1, W - 2 * MARGIN * Math.min(W, H)), usableH = Math.max(1, H - 2 * MARGIN * Math.min(W, H));
     let lo = [Infinity, Infinity], hi = [-Infinity, -Infinity], reach = [0, 0], tracked = false;
-    for (let k = 0; k < n; ++k) {
-      const c = joint(k), pts = framePoints(k);
-      if (pts.length) tracked = true;
-      for (const p of pts) {
-        if (!p) continue;
-        const v = [dot(axes.right, p), dot(axes.up, p)];
-        lo = [Math.min(lo[0], v[0]), Math.min(lo[1], v[1])];
-        hi = [Math.max(hi[0], v[0]), Math.max(hi[1], v[1])];
-        reach = [Math.max(reach[0], Math.abs(v[0] - dot(axes.right, c))), Math.max(reach[1], Math.abs(v[1] - dot(axes.up, c)))];
-      }
-    }
+    forEachFramingPoint((p, c) => {
+      tracked = true;
+      const v = [dot(axes.right, p), dot(axes.up, p)];
+      lo = [Math.min(lo[0], v[0]), Math.min(lo[1], v[1])];
+      hi = [Math.max(hi[0], v[0]), Math.max(hi[1], v[1])];
+      reach = [Math.max(reach[0], Math.abs(v[0] - dot(axes.right, c))), Math.max(reach[1], Math.abs(v[1] - dot(axes.up, c)))];
+    });
     cam.zoom = 1, cam.panX = 0, cam.panY = 0;
     if (cam.follow) {
       cam.fitScale = tracked ? Math.min(usableW / 2 / Math.max(reach[0], 1e-9), usableH / 2 / Math.max(reach[1], 1e-9))
@@ -133,6 +150,30 @@
     cx.stroke();
   }
 
+  // The current pose's box on the canvas, [left, top, right, bottom]; null without lines.
+  function figureBox() {
+    const c = centreOf(current);
+    let box = null;
+    for (const p of framePoints(current)) {
+      if (!p) continue;
+      const q = project(p, c);
+      box = box ? [Math.min(box[0], q[0]), Math.min(box[1], q[1]), Math.max(box[2], q[0]), Math.max(box[3], q[1])]
+                : [q[0], q[1], q[0], q[1]];
+    }
+    return box;
+  }
+  // After a zoom or a pan, the figure keeps at least a quarter of the canvas
+  // (or all of itself, when smaller) on the canvas on each axis.
+  function keepOnScreen() {
+    const box = figureBox();
+    if (!box) return;
+    const shift = (lo, hi, size) => {
+      const need = Math.min(hi - lo, size / 4);
+      return hi < need ? need - hi : lo > size - need ? size - need - lo : 0;
+    };
+    cam.panX += shift(box[0], box[2], W), cam.panY += shift(box[1], box[3], H);
+  }
+
   const slider = $('frame'), playButton = $('play'), readout = $('readout'), followBox = $('follow');
   const speedChoice = $('speed'), loopBox = $('loop'), stateOut = $('state');
   slider.max = String(n - 1);
@@ -154,9 +195,13 @@
     cx.stroke();
     slider.value = String(current);
     readout.textContent = times[current].toFixed(3) + ' s \u00b7 frame ' + (current + 1) + ' / ' + n;
+    const shown = cv.getBoundingClientRect();
     stateOut.textContent = JSON.stringify({
       frame: current, time: times[current], playing: timer !== null, follow: cam.follow,
-      yaw: cam.yaw, pitch: cam.pitch, joint: pts.length ? project(joint(current), c) : null, errors: errors});
+      yaw: cam.yaw, pitch: cam.pitch, zoom: cam.zoom, joint: pts.length ? project(joint(current), c) : null,
+      box: figureBox(), shown: [shown.width, shown.height], controlsBottom: $('bar').getBoundingClientRect().bottom,
+      pageBottom: $('help').getBoundingClientRect().bottom,
+      window: [window.innerWidth, window.innerHeight], errors: errors});
   }
 
   // Playback runs on a timer and places frames by the time elapsed, so a slow
@@ -204,6 +249,28 @@
     e.preventDefault();
   });
 
+  // A page larger than the window shows its canvas smaller, so that the
+  // controls under it stay in view.
+  function fitToWindow() {
+    const controls = $('bar').offsetHeight + $('help').offsetHeight;
+    const k = Math.min(1, window.innerWidth / W, Math.max(0.1, (window.innerHeight - controls) / H));
+    cv.style.width = W * k + 'px', cv.style.height = H * k + 'px';
+  }
+  window.addEventListener('resize', () => { fitToWindow(); draw(current); });
+
+  // Canvas pixels per pixel of the page, where the canvas is shown smaller.
+  const pixelsPerShown = () => W / cv.getBoundingClientRect().width;
+  // The wheel zooms about the canvas pixel (x, y): what is under it stays there.
+  function zoomAt(x, y, deltaY) {
+    const before = cam.zoom;
+    cam.zoom = Math.max(0.05, Math.min(50, cam.zoom * Math.exp(-deltaY * 0.0015)));
+    const f = cam.zoom / before;
+    cam.panX = x - W / 2 - f * (x - W / 2 - cam.panX);
+    cam.panY = y - H / 2 - f * (y - H / 2 - cam.panY);
+    keepOnScreen();
+    draw(current);
+  }
+
   // Drag to orbit, shift-drag to pan, wheel to zoom.
   let drag = null;
   cv.addEventListener('pointerdown', (e) => { drag = {x: e.clientX, y: e.clientY, pan: e.shiftKey}; cv.setPointerCapture(e.pointerId); });
@@ -213,19 +280,20 @@
     if (!drag) return;
     const dx = e.clientX - drag.x, dy = e.clientY - drag.y;
     drag.x = e.clientX, drag.y = e.clientY;
-    if (drag.pan) cam.panX += dx, cam.panY += dy;
+    if (drag.pan) cam.panX += dx * pixelsPerShown(), cam.panY += dy * pixelsPerShown(), keepOnScreen();
     else setAngles(cam.yaw - dx * 0.4, cam.pitch + dy * 0.4);
     draw(current);
   });
   cv.addEventListener('wheel', (e) => {
     e.preventDefault();
-    cam.zoom = Math.max(0.05, Math.min(50, cam.zoom * Math.exp(-e.deltaY * 0.0015)));
-    draw(current);
+    const r = cv.getBoundingClientRect();
+    zoomAt((e.clientX - r.left) * pixelsPerShown(), (e.clientY - r.top) * pixelsPerShown(), e.deltaY);
   }, {passive: false});
 
   // Start as the picture options asked, then apply the address's actions.
   setAngles(clip.view[0], clip.view[1]);
   cam.follow = followBox.checked = clip.follow;
+  fitToWindow();
   fit();
   draw(0);
   for (const part of location.hash.replace(/^#/, '').split('&')) {
@@ -234,5 +302,10 @@
     else if (key === 'follow' && !followBox.checked) followBox.click();
     else if (key === 'view' && clip.views[value]) document.querySelector('button[data-view="' + value + '"]').click();
     else if (key === 'play') playButton.click();
+    else if (key === 'zoom') {
+      const [x, y, delta] = value.split(',').map(Number), r = cv.getBoundingClientRect();
+      cv.dispatchEvent(new WheelEvent('wheel', {clientX: r.left + x / pixelsPerShown(), clientY: r.top + y / pixelsPerShown(),
+                                                deltaY: delta, cancelable: true}));
+    }
   }
 })();

@@ -16,18 +16,23 @@ constexpr int kSheetColumns = 4;
 // One frame when a still is asked for, else a contact sheet of up to twelve
 // frames spread over the clip, four to a row, each at half the picture size
 // with its time written under it, under a band with the animation's title
-// when it has one.
+// when it has one. Gutters frame every cell, so that one cell's floor does
+// not run on into the next.
 struct Layout {
   std::vector<std::size_t> frames;
   int tileW, tileH, labelH, columns, rows;
   int textSize;
   int titleH;  // 0: no title band
-  int width() const { return tileW * columns; }
-  int height() const { return titleH + (tileH + labelH) * rows; }
+  int gutter;  // around and between the cells; 0 for a still
+  int width() const { return tileW * columns + gutter * (columns + 1); }
+  int height() const { return titleH + (tileH + labelH) * rows + gutter * (rows + 1); }
+  // The top-left corner of cell t.
+  int cellX(std::size_t t) const { return gutter + static_cast<int>(t % columns) * (tileW + gutter); }
+  int cellY(std::size_t t) const { return titleH + gutter + static_cast<int>(t / columns) * (tileH + labelH + gutter); }
 };
 
 Layout layoutOf(const Animation& animation, const RenderOptions& options) {
-  Layout l{{}, options.width, options.height, 0, 1, 1, 1, 0};
+  Layout l{{}, options.width, options.height, 0, 1, 1, 1, 0, 0};
   if (options.stillIndex >= 0 && static_cast<std::size_t>(options.stillIndex) < animation.frames.size()) {
     l.frames.push_back(static_cast<std::size_t>(options.stillIndex));
     return l;
@@ -41,6 +46,7 @@ Layout layoutOf(const Animation& animation, const RenderOptions& options) {
     l.columns = std::min<int>(kSheetColumns, static_cast<int>(l.frames.size()));
     l.rows = static_cast<int>((l.frames.size() + l.columns - 1) / l.columns);
     if (!animation.title.empty()) l.titleH = l.labelH;
+    l.gutter = std::max(2, l.tileW / 40);
   }
   return l;
 }
@@ -68,7 +74,6 @@ void pictureSize(Format format, const Animation& animation, const RenderOptions&
 std::string writePng(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
   const Layout layout = layoutOf(animation, options);
-  const int cellH = layout.tileH + layout.labelH;
   const int w = layout.width(), h = layout.height();
   std::vector<uint8_t> pixels(static_cast<std::size_t>(w) * h * 3);
   // Unused cells stay the background colour.
@@ -76,6 +81,15 @@ std::string writePng(const Animation& animation, const RenderOptions& options, c
   const Canvas blank(1, 1);
   pixelColour(blank, options.style, animation.lineColour, 0, 0, bg);
   for (std::size_t i = 0; i < pixels.size(); i += 3) std::memcpy(&pixels[i], bg, 3);
+  if (layout.gutter > 0) {
+    // The sheet below the title band is gutter; the cells are pasted over it.
+    Style gutterStyle = options.style;
+    gutterStyle.background = options.style.gutter;
+    uint8_t gutter[3];
+    pixelColour(blank, gutterStyle, animation.lineColour, 0, 0, gutter);
+    for (std::size_t i = static_cast<std::size_t>(layout.titleH) * w * 3; i < pixels.size(); i += 3)
+      std::memcpy(&pixels[i], gutter, 3);
+  }
 
   if (layout.titleH > 0) {
     // The title reads from the left like a heading; one too long for the
@@ -86,7 +100,7 @@ std::string writePng(const Animation& animation, const RenderOptions& options, c
     paste(band, options, animation.lineColour, pixels, w, 0, 0);
   }
 
-  Projection projection(options.view, animation, layout.tileW, layout.tileH, options.follow);
+  Projection projection(options.view, framedOn(animation, options), layout.tileW, layout.tileH, options.follow);
   Canvas canvas(layout.tileW, layout.tileH);
   Canvas label(layout.tileW, std::max(1, layout.labelH));
   for (std::size_t t = 0; t < layout.frames.size(); ++t) {
@@ -94,8 +108,7 @@ std::string writePng(const Animation& animation, const RenderOptions& options, c
     projection.track(frame);
     drawFrame(canvas, projection, frame, options.style);
     if (options.stamp && layout.labelH == 0) drawStamp(canvas, frame.time);
-    const int ox = static_cast<int>(t % layout.columns) * layout.tileW,
-              oy = layout.titleH + static_cast<int>(t / layout.columns) * cellH;
+    const int ox = layout.cellX(t), oy = layout.cellY(t);
     paste(canvas, options, animation.lineColour, pixels, w, ox, oy);
     if (layout.labelH == 0) continue;
     label.clear();

@@ -68,7 +68,7 @@ void visibilityAnimation(std::ostream& out, std::size_t k, std::size_t n, double
 
 std::string writeSvg(const Animation& animation, const RenderOptions& options, const std::string& path) {
   if (animation.frames.empty()) return "no frames to draw";
-  Projection projection(options.view, animation, options.width, options.height, options.follow);
+  Projection projection(options.view, framedOn(animation, options), options.width, options.height, options.follow);
   const Style& st = options.style;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return "cannot create the file";

@@ -19,8 +19,17 @@ struct RenderOptions {
   int stillIndex = -1;  // >= 0: draw only that frame (PNG, SVG)
   bool follow = false;  // keep the skeleton's first joint in the middle
   bool stamp = false;   // write each frame's time in its top-left corner
+  // The clip the camera is framed on; none: what is drawn. A clip posed at
+  // scale 1 on an unmoved item frames the picture in world units, so that
+  // a display scale or a moved item shows against the floor grid.
+  const Animation* framing = nullptr;
   Style style;
 };
+
+// The clip a writer frames its camera on.
+inline const Animation& framedOn(const Animation& drawn, const RenderOptions& options) {
+  return options.framing ? *options.framing : drawn;
+}
 
 enum class Format { Gif, Png, Svg, Html };
 // By the file's extension, case-insensitively; false when it is none of them.

@@ -157,6 +157,18 @@ const Line kLines[] = {
     {"render --from 2 --to 1 -o {x.gif}", 2, "--to comes before --from", "", ""},
     {"render {long.bvh} --speed file --fps 240 -o {x.gif}", 2,
      "the range and --fps give 24001 frames; at most 20000 are drawn", "", "e+"},
+    // Framing, scale and the pictures' kind.
+    {"render --scale 0 -o {x.gif}", 2, "--scale: the scale must be above 0, not 0", "^$", ""},
+    {"render --scale -1 -o {x.gif}", 2, "--scale: the scale must be above 0, not -1", "^$", ""},
+    {"render --scale nan -o {x.gif}", 2, "--scale: not a finite number: nan", "^$", ""},
+    {"pose --scale 0", 2, "--scale: the scale must be above 0, not 0", "^$", ""},
+    {"render --frame bogus -o {x.gif}", 2, "--frame: bogus not in {fit,world}", "^$", ""},
+    {"render --as bogus --out-dir {d}", 2, "--as: bogus not in {gif,png,svg,html}", "^$", ""},
+    {"render --as svg -o {x.gif}", 2, "excludes", "^$", ""},
+    {"render --as gif --at 1 --out-dir {d}", 2, "--at makes a still picture", "^$", ""},
+    {"render --scale 3 --to 0 --size 32x32 -o {big.gif}", 0,
+     "walk.bvh' reaches outside the picture*--frame fit frames the picture on what is drawn",
+     "big.gif: 1 frame, 32x32, three-quarter view, world frame", ""},
     {"render --help", 0, "^$", "--from SECONDS*--fps N*--up y|z", "FLOAT|NUMBER|TEXT"},
     // Render failures and what it writes.
     {"render {notime.bvh} --speed file -o {x.gif}", 1, "declares no usable Frame Time, which --speed file needs", "",

@@ -278,8 +278,10 @@ TEST(Render, PngStillAndLabelledContactSheet) {
   o.width = 400;
   o.height = 200;
   o.stamp = true;
+  o.view = View::ThreeQuarter;  // the floor seen from above
   // A still is the picture's size; a sheet is 12 cells of 200x100, four to a
-  // row, each with a strip under it for its time (7 dots of 1 pixel + 6).
+  // row, each with a strip under it for its time (7 dots of 1 pixel + 6), in
+  // gutters of 5 pixels (a fortieth of a cell's width) around and between them.
   const std::string still = tempPath("still.png"), sheet = tempPath("sheet.png");
   o.stillIndex = 5;
   ASSERT_EQ(writePng(a, o, still), "");
@@ -290,17 +292,46 @@ TEST(Render, PngStillAndLabelledContactSheet) {
   ASSERT_EQ(s.height, 200);
   EXPECT_GT(s.count(&Picture::red), 50);
   EXPECT_GT(textPixels(s, o.style, 0, 0, 100, 30), 40);  // the stamp
-  ASSERT_EQ(c.width, 800);
-  ASSERT_EQ(c.height, 3 * (100 + 13));
+  constexpr int kGutter = 5, kCellW = 200 + kGutter, kCellH = 113 + kGutter;
+  ASSERT_EQ(c.width, 4 * kCellW + kGutter);
+  ASSERT_EQ(c.height, 3 * kCellH + kGutter);
   int w = 0, h = 0;
   pictureSize(Format::Png, a, o, w, h);
   EXPECT_EQ(w, c.width);
   EXPECT_EQ(h, c.height);
+  const auto byte = [](double v) { return static_cast<uint8_t>(std::lround(v * 255)); };
+  const auto isGutter = [&](int x, int y) {
+    return c.at(x, y)[0] == byte(o.style.gutter.r) && c.at(x, y)[1] == byte(o.style.gutter.g) &&
+           c.at(x, y)[2] == byte(o.style.gutter.b);
+  };
+  const auto inCell = [&](int x, int y) {
+    return x % kCellW >= kGutter && y % kCellH >= kGutter && x < c.width - kGutter && y < c.height - kGutter;
+  };
+  int gutterPixels = 0, strayPixels = 0;
+  for (int y = 0; y < c.height; ++y)
+    for (int x = 0; x < c.width; ++x) {
+      gutterPixels += !inCell(x, y);
+      strayPixels += !inCell(x, y) && !isGutter(x, y);
+    }
+  EXPECT_EQ(gutterPixels, c.width * c.height - 12 * 200 * 113);
+  EXPECT_EQ(strayPixels, 0) << "the floor or a figure runs into the gutters";
   for (int cell = 0; cell < 12; ++cell) {
     SCOPED_TRACE("cell " + std::to_string(cell));
-    const int x0 = cell % 4 * 200, y0 = cell / 4 * 113;
+    const int x0 = kGutter + cell % 4 * kCellW, y0 = kGutter + cell / 4 * kCellH;
     EXPECT_GT(textPixels(c, o.style, x0 + 60, y0 + 100, x0 + 140, y0 + 113), 20);  // its label
     EXPECT_EQ(textPixels(c, o.style, x0, y0, x0 + 200, y0 + 100), 0);              // no stamp on cells
+    // Every cell has its own floor and figure, and no gutter colour inside.
+    int grid = 0, red = 0, gutterInside = 0;
+    for (int y = y0; y < y0 + 100; ++y)
+      for (int x = x0; x < x0 + 200; ++x) {
+        red += c.red(x, y);
+        const uint8_t* p = c.at(x, y);  // grey-blue, between the grid's colour and white
+        grid += p[0] < 250 && p[0] >= byte(o.style.grid.r) && p[2] >= p[0] && p[1] + 10 >= p[0];
+        gutterInside += isGutter(x, y);
+      }
+    EXPECT_GT(red, 50);
+    EXPECT_GT(grid, 50);
+    EXPECT_EQ(gutterInside, 0);
   }
 }
 
@@ -314,7 +345,7 @@ TEST(Render, PngSheetCarriesTheTitleInABandAboveItsCells) {
   };
   const std::string take = "walk.fbx, take \"Take 001\"";
   std::string longTitle;
-  while (longTitle.size() < 200) longTitle += "walk \xc3\xa9 ";
+  while (longTitle.size() < 200) longTitle += "walk-\xc3\xa9-";
   const Case cases[] = {
       {"sheet", 30, -1, take, true, false},
       {"long title", 30, -1, longTitle, true, true},
@@ -358,15 +389,15 @@ TEST(Render, PngSheetCarriesTheTitleInABandAboveItsCells) {
     EXPECT_GT(inBand, 3 * static_cast<int>(c.title.size()) / 2);
     EXPECT_EQ(textPixels(titled, o.style, kMargin, kMargin, kMargin + reach, kMargin + 7), inBand);
     if (c.cut) {
-      // It runs to within a glyph of the margin and ends in three dots: in the
-      // last 17 pixels only the bottom two rows of the glyphs are lit.
+      // It runs to within a glyph and its spacing of the margin and ends in
+      // three dots: in the last 14 pixels only the bottom two rows are lit.
       int right = 0;
       for (int x = 0; x < titled.width; ++x)
         if (textPixels(titled, o.style, x, 0, x + 1, kBand) > 0) right = x;
-      EXPECT_GE(right, titled.width - kMargin - 6);
+      EXPECT_GE(right, titled.width - kMargin - 7);
       EXPECT_LT(right, titled.width - kMargin);
-      EXPECT_EQ(textPixels(titled, o.style, right - 16, kMargin + 5, right + 1, kMargin + 7), 12);
-      EXPECT_EQ(textPixels(titled, o.style, right - 16, 0, right + 1, kBand), 12);
+      EXPECT_EQ(textPixels(titled, o.style, right - 13, kMargin + 5, right + 1, kMargin + 7), 12);
+      EXPECT_EQ(textPixels(titled, o.style, right - 13, 0, right + 1, kBand), 12);
     }
   }
 }
