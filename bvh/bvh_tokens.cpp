@@ -2,6 +2,7 @@
 
 #include "bvh_grammar.hpp"
 #include "bvh_load.h"
+#include "bvh_row_numbers.h"
 #include "bvh_scanner_handle.h"
 #define YYSTYPE BVHSTYPE
 #include "bvh_scanner.hpp"
@@ -41,6 +42,18 @@ TokenStream scan(ByteSource& source, Diagnostics& diagnostics, std::size_t maxSc
 TokenStream scanTokens(const char* data, std::size_t size, Diagnostics& diagnostics, std::size_t maxScanBuffer) {
   ByteSource source(data, size);
   return scan(source, diagnostics, maxScanBuffer);
+}
+
+std::vector<double> scannedRowNumbers(const std::string& text) {
+  // After the MOTION keyword the scanner is in its motion rows' state.
+  const std::string motion = "MOTION\n" + text;
+  CollectedDiagnostics quiet;
+  std::vector<double> numbers;
+  for (const Token& t : scanTokens(motion.data(), motion.size(), quiet).tokens) {
+    if (t.code == INTEGER) numbers.push_back(t.integer);
+    if (t.code == REAL) numbers.push_back(t.real);
+  }
+  return numbers;
 }
 
 TokenStream scanTokens(std::FILE* file) {

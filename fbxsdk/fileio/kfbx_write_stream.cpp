@@ -126,23 +126,19 @@ struct KFbxFileWriter::Impl {
   uint64_t m_ullSectionStart = 0;
 };
 
-std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, std::string& xError) {
-  if (!xError.empty()) return nullptr;
-  std::FILE* pxFile = KFileOpenUtf8(pszPath, "wb");
-  if (!pxFile) {
-    xError = std::string("cannot create ") + (pszPath ? pszPath : "");
-    return nullptr;
-  }
-  return std::make_unique<KFbxFileOut>(pxFile);
+std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, const std::string& xRefusal, std::string* pxError) {
+  std::FILE* pxFile = xRefusal.empty() ? KFileOpenUtf8(pszPath, "wb") : nullptr;
+  if (pxError)
+    *pxError = !xRefusal.empty() ? xRefusal : pxFile ? "" : std::string("cannot create ") + (pszPath ? pszPath : "");
+  return pxFile ? std::make_unique<KFbxFileOut>(pxFile) : nullptr;
 }
 
 KFbxFileWriter::KFbxFileWriter() : m_pxImpl(std::make_unique<Impl>()) {}
 KFbxFileWriter::~KFbxFileWriter() = default;
 
 bool KFbxFileWriter::Open(const char* pszPath, const KFbxWriteOptions& xOptions, std::string* pxError) {
-  std::string xError = xOptions.m_bEncrypted ? "an encrypted file is written whole, by KFbxWriteFile" : "";
-  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(pszPath, xError);
-  if (pxError) *pxError = xError;
+  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(
+      pszPath, xOptions.m_bEncrypted ? "an encrypted file is written whole, by KFbxWriteFile" : "", pxError);
   if (!pxOut) return false;
   Impl& x = *m_pxImpl;
   x.m_xOptions = xOptions;

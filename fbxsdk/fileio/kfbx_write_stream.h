@@ -70,9 +70,9 @@ class KFbxFileOut : public KFbxByteOut {
 };
 
 // The file at pszPath created for writing, or null with the reason in
-// xError. A reason given beforehand (options the writer refuses) leaves
-// the file uncreated.
-std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, std::string& xError);
+// *pxError (when given; emptied on success). A refusal found beforehand
+// (options the writer does not take) is that reason, and no file is made.
+std::unique_ptr<KFbxFileOut> KFbxCreateFileOut(const char* pszPath, const std::string& xRefusal, std::string* pxError);
 
 // The encoders. A binary sink writes the records of one section (the
 // caller writes the header, the section's end and footer); an ASCII sink

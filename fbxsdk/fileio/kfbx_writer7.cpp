@@ -36,10 +36,9 @@ KFbx7FileWriter::KFbx7FileWriter() : m_pxImpl(std::make_unique<Impl>()) {}
 KFbx7FileWriter::~KFbx7FileWriter() = default;
 
 bool KFbx7FileWriter::Open(const char* pszPath, const KFbx7WriteOptions& xOptions, std::string* pxError) {
-  std::string xError;
-  VersionWritable(xOptions.m_iVersion, xError);
-  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(pszPath, xError);
-  if (pxError) *pxError = xError;
+  std::string xRefusal;
+  VersionWritable(xOptions.m_iVersion, xRefusal);
+  std::unique_ptr<KFbxFileOut> pxOut = KFbxCreateFileOut(pszPath, xRefusal, pxError);
   if (!pxOut) return false;
   Impl& x = *m_pxImpl;
   x.m_xOptions = xOptions;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "bvh_row_numbers.h"
 #include "diagnostics.h"
 
 namespace Boneplay {
@@ -14,46 +14,10 @@ namespace Cli {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isNameChar(char c) { return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 
 std::size_t digitsAt(const std::string& s, std::size_t p) {
   std::size_t n = 0;
   while (p + n < s.size() && isDigit(s[p + n])) ++n;
-  return n;
-}
-
-// Lengths of the scanner's patterns at p (0: no match).
-std::size_t integerLength(const std::string& s, std::size_t p) {
-  const std::size_t sign = s[p] == '-' ? 1 : 0;
-  const std::size_t digits = digitsAt(s, p + sign);
-  std::size_t hex = 0;
-  if (sign == 0 && s.compare(p, 1, "0") == 0 && p + 1 < s.size() && (s[p + 1] == 'x' || s[p + 1] == 'X'))
-    while (p + 2 + hex < s.size() && isHexDigit(s[p + 2 + hex])) ++hex;
-  if (hex > 0) return 2 + hex;
-  return digits > 0 ? sign + digits : 0;
-}
-
-std::size_t realLength(const std::string& s, std::size_t p) {
-  std::size_t q = p + (s[p] == '-' ? 1 : 0);
-  const std::size_t whole = digitsAt(s, q);
-  q += whole;
-  if (q >= s.size() || s[q] != '.') return 0;
-  const std::size_t fraction = digitsAt(s, q + 1);
-  if (whole == 0 && fraction == 0) return 0;
-  q += 1 + fraction;
-  if (q < s.size() && (s[q] == 'e' || s[q] == 'E')) {
-    std::size_t e = q + 1;
-    if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
-    if (const std::size_t exponent = digitsAt(s, e)) q = e + exponent;
-  }
-  if (q < s.size() && (s[q] == 'f' || s[q] == 'F')) ++q;
-  return q - p;
-}
-
-std::size_t nameLength(const std::string& s, std::size_t p) {
-  std::size_t n = 0;
-  while (p + n < s.size() && isNameChar(s[p + n])) ++n;
   return n;
 }
 
@@ -74,29 +38,7 @@ struct FileCloser {
 
 }  // namespace
 
-std::vector<double> rowNumbersOf(const std::string& word) {
-  std::vector<double> numbers;
-  std::size_t p = 0;
-  while (p < word.size()) {
-    const std::size_t integer = integerLength(word, p);
-    const std::size_t real = realLength(word, p);
-    const std::size_t name = nameLength(word, p);
-    // The longest match wins; on a tie the rule listed first (integer, real, name).
-    if (integer > 0 && integer >= real && integer >= name) {
-      const std::string text = word.substr(p, integer);
-      const bool hex = text.size() > 2 && (text[1] == 'x' || text[1] == 'X');
-      numbers.push_back(static_cast<double>(hex ? std::strtol(text.c_str() + 2, nullptr, 16)
-                                                : std::strtol(text.c_str(), nullptr, 10)));
-      p += integer;
-    } else if (real > 0 && real >= name) {
-      numbers.push_back(static_cast<double>(std::strtof(word.substr(p, real).c_str(), nullptr)));
-      p += real;
-    } else {
-      p += name > 0 ? name : 1;  // a name is dropped; a character no rule knows is skipped
-    }
-  }
-  return numbers;
-}
+std::vector<double> rowNumbersOf(const std::string& word) { return Kvat::Bvh::scannedRowNumbers(word); }
 
 bool isPointlessExponent(const std::string& word) {
   std::size_t p = word.compare(0, 1, "-") == 0 ? 1 : 0;

@@ -17,17 +17,13 @@ const double kHostRate = 1.0 / Kvat::Motion::FxPlot::kSamplingInterval;
 // A declared rate this close to the host's plays as recorded; nothing is told.
 constexpr double kSameRate = 0.005;
 
-std::string seconds(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.6g s", v);
-  return buf;
-}
-
 std::string plain(double v, const char* format = "%.6g") {
   char buf[40];
   std::snprintf(buf, sizeof buf, format, v);
   return buf;
 }
+
+std::string seconds(double v) { return plain(v) + " s"; }
 
 // Brings one asked time into [start, end], telling when it moved it.
 double clampTold(const char* option, double asked, const ClipSpan& span, std::vector<std::string>& notes) {
